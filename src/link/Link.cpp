@@ -16,6 +16,11 @@ std::uint8_t FrameChecksum(std::string_view command) {
 }
 
 bool Link::StopConfirmed() {
+    if (flags_.ForceStop) {
+        flags_.StopRequest = false;
+        flags_.ExitRequest = true;
+        return true;
+    }
     if (!flags_.StopRequest) return false;
     flags_.StopRequest = false;
     if (host_.Confirm(kStopQuestion)) {
@@ -36,7 +41,8 @@ void Link::SendByte(std::uint8_t c) {
         // during a long transfer; sleep only while the buffer is full.
         const bool room = wire_->OutFree() >= 1;
         host_.PumpEvents(room ? 0 : kForever);
-        if (StopConfirmed()) return;
+        // A forced stop never drops a character: the CAN that ends the command must still go out.
+        if (!flags_.ForceStop && StopConfirmed()) return;
         if (!IsOpen()) return;  // the line was lost while we waited: nothing to send it on
         if (wire_->OutFree() >= 1) {
             const char ch = static_cast<char>(c);

@@ -173,3 +173,22 @@ TEST_F(SendTest, TraceSeesEveryByteBothWays) {
 
 }  // namespace
 }  // namespace kvqor
+
+namespace kvqor {
+namespace {
+
+class ForceStopTest : public LinkFixture {};
+
+TEST_F(ForceStopTest, EndsReadsAtOnceWithoutAskingButStillSends) {
+    flags.ForceStop = true;
+    std::uint8_t b = 0;
+    EXPECT_FALSE(link.ReadByte(b, kLongReplyMs));
+    EXPECT_EQ(clock.Now(), 0);
+    EXPECT_TRUE(flags.ExitRequest);
+    link.SendByte(std::uint8_t{0x18});
+    EXPECT_EQ(wire.SentBytes(), "\x18");
+    EXPECT_TRUE(host.Boxes().empty());
+}
+
+}  // namespace
+}  // namespace kvqor
