@@ -40,7 +40,7 @@ void Link::SendByte(std::uint8_t c) {
         // Look at the events once per character even when the buffer has room, so Stop stays live
         // during a long transfer; sleep only while the buffer is full.
         const bool room = wire_->OutFree() >= 1;
-        host_.PumpEvents(room ? 0 : kForever);
+        host_.PumpEvents(room || StopPending() ? 0 : kForever);
         // A forced stop never drops a character: the CAN that ends the command must still go out.
         if (!flags_.ForceStop && StopConfirmed()) return;
         if (!IsOpen()) return;  // the line was lost while we waited: nothing to send it on
@@ -77,7 +77,7 @@ bool Link::ReadByte(std::uint8_t& value, Millis limitMs) {
     timeOutFlag_ = false;
     const Millis deadline = host_.Now() + limitMs;
     for (;;) {
-        host_.PumpEvents(CharReady() ? 0 : deadline);
+        host_.PumpEvents(CharReady() || StopPending() ? 0 : deadline);
         if (StopConfirmed()) return false;
         if (!CharReady() && (host_.Now() >= deadline || !IsOpen())) timeOutFlag_ = true;
         if (CharReady() || timeOutFlag_) break;

@@ -69,6 +69,8 @@ public:
 
 private:
     bool CharReady() const { return IsOpen() && wire_->CharReady(); }
+    // A stop is waiting to be handled: the wait must not sleep before it asks.
+    bool StopPending() const { return flags_.StopRequest || flags_.ForceStop; }
     // The stop question inside a wait; true when the user confirmed the stop.
     bool StopConfirmed();
 
