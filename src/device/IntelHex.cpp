@@ -1,0 +1,178 @@
+#include "device/IntelHex.h"
+
+#include <algorithm>
+
+#include "link/Hex.h"
+
+namespace kvqor {
+
+namespace {
+
+constexpr char kCR = '\r';
+constexpr char kLF = '\n';
+constexpr char kTextEnd = '\x1A';  // the old end-of-text mark; files made under DOS may carry it
+
+constexpr std::uint8_t kTypeEndOfFile = 0x01;
+constexpr std::uint8_t kTypeExtendedSegment = 0x02;
+constexpr std::uint8_t kTypeStartSegment = 0x03;
+constexpr std::uint8_t kTypeExtendedLinear = 0x04;
+constexpr std::uint8_t kTypeStartLinear = 0x05;
+
+// Characters from `pos` (counting from 0), or fewer where the line ends earlier.
+std::string_view Field(std::string_view line, std::size_t pos, std::size_t length) {
+    return pos < line.size() ? line.substr(pos, length) : std::string_view{};
+}
+
+// Byte k of a record's data field.
+std::uint8_t DataByte(std::string_view line, std::size_t k) {
+    return HexStr2ToByte(Field(line, 9 + 2 * k, 2));
+}
+
+// The record's checksum holds when every character it covers is a hex digit and the bytes from
+// the count to the checksum add up to 0 modulo 256.
+bool ChecksumHolds(std::string_view line, std::uint8_t count) {
+    const std::size_t length = 11 + 2 * std::size_t{count};
+    if (line.size() < length)
+        return false;
+    if (!std::all_of(line.begin() + 1, line.begin() + static_cast<std::ptrdiff_t>(length),
+                     [](char c) { return HEX(c); })) {
+        return false;
+    }
+    unsigned sum = 0;
+    for (std::size_t pos = 1; pos < length; pos += 2)
+        sum += HexStr2ToByte(line.substr(pos, 2));
+    return (sum & 0xFFu) == 0;
+}
+
+}  // namespace
+
+bool IntelHexReader::Feed(std::string_view chunk) {
+    std::size_t pos = 0;
+    while (!done_ && pos < chunk.size()) {
+        if (lfEndsNothing_) {
+            lfEndsNothing_ = false;
+            if (chunk[pos] == kLF) {
+                ++pos;
+                continue;
+            }
+        }
+        const std::size_t stop =
+            std::min(chunk.find_first_of(std::string_view("\r\n\x1A", 3), pos), chunk.size());
+        if (line_.size() < kLongestRecord) {
+            line_.append(chunk.substr(pos, std::min(stop - pos, kLongestRecord - line_.size())));
+        }
+        pos = stop;
+        if (pos == chunk.size())
+            break;
+        const char mark = chunk[pos++];
+        if (mark == kTextEnd) {
+            if (!line_.empty())
+                EndLine();
+            done_ = true;
+        } else {
+            EndLine();
+            lfEndsNothing_ = (mark == kCR);
+        }
+    }
+    return !done_;
+}
+
+void IntelHexReader::Finish() {
+    if (!done_ && !line_.empty())
+        EndLine();
+    done_ = true;
+}
+
+void IntelHexReader::EndLine() {
+    ++lineNumber_;
+    if (!line_.empty()) {
+        if (line_.front() == ':') {
+            TakeRecord();
+        } else {
+            result_.stop = HexStop::FormatError;
+            result_.stopLine = lineNumber_;
+            done_ = true;
+        }
+    }
+    line_.clear();
+}
+
+void IntelHexReader::TakeRecord() {
+    const std::string_view line = line_;
+    const std::uint8_t count = HexStr2ToByte(Field(line, 1, 2));
+    const std::uint16_t address = HexStr4ToWord(Field(line, 3, 4));
+    const std::uint8_t type = HexStr2ToByte(Field(line, 7, 2));
+    if (!ChecksumHolds(line, count))
+        ++result_.badChecksums;
+
+    switch (type) {
+        case kTypeEndOfFile:  // lines after it are still read
+        case kTypeStartSegment:
+        case kTypeStartLinear:  // a start address means nothing to a chip that starts at 0000h
+            return;
+        case kTypeExtendedSegment:
+        case kTypeExtendedLinear: {
+            const std::uint32_t value = (std::uint32_t{DataByte(line, 0)} << 8) | DataByte(line, 1);
+            base_ = type == kTypeExtendedSegment ? value << 4 : value << 16;
+            return;
+        }
+        default:
+            break;
+    }
+
+    std::uint16_t last = 0;
+    if (base_ == 0) {
+        // The plain 16-bit case: addresses wrap from FFFFh to 0000h inside a record.
+        for (std::size_t k = 0; k < count; ++k) {
+            image_[static_cast<std::uint16_t>(address + k)] = DataByte(line, k);
+        }
+        last = static_cast<std::uint16_t>(address + count - 1);
+    } else {
+        // Behind an extended address the data belongs above the base; wrapping it onto low
+        // addresses would overwrite code silently, so data that does not fit stops the load.
+        const std::uint32_t start = base_ + address;
+        if (start + std::max<std::uint32_t>(count, 1) - 1 > 0xFFFFu) {
+            result_.stop = HexStop::AddressAboveFFFF;
+            result_.stopLine = lineNumber_;
+            done_ = true;
+            return;
+        }
+        for (std::size_t k = 0; k < count; ++k)
+            image_[start + k] = DataByte(line, k);
+        last = static_cast<std::uint16_t>(start + count - 1);
+    }
+    ++result_.dataRecords;
+    result_.lastDataEnd = last;
+}
+
+HexReadResult ReadIntelHex(std::string_view text, HexImage& image) {
+    IntelHexReader reader(image);
+    reader.Feed(text);
+    reader.Finish();
+    return reader.Result();
+}
+
+std::string IntelHexText(const HexImage& image, std::uint16_t end) {
+    constexpr std::size_t kRecordLength = 43 + 2;
+    const std::size_t records = RowsFor(end);
+    std::string text;
+    text.reserve(records * kRecordLength + 13);
+    for (std::size_t i = 0; i < records; ++i) {
+        const std::size_t addr = 16 * i;
+        unsigned sum = 0x10u + static_cast<unsigned>(addr >> 8) + static_cast<unsigned>(addr & 0xFFu);
+        text += ":10";
+        text += HexWordToStr4(static_cast<std::uint16_t>(addr));
+        text += "00";
+        for (std::size_t k = 0; k < 16; ++k) {
+            const std::uint8_t byte = image[addr + k];
+            sum += byte;
+            text += HexByteToStr2(byte);
+        }
+        text += HexByteToStr2(static_cast<std::uint8_t>((0x100u - (sum & 0xFFu)) & 0xFFu));
+        text += "\r\n";
+    }
+    text += ":00000001FF\r\n";
+    return text;
+}
+
+}  // namespace kvqor
