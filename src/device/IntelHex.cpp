@@ -1,6 +1,7 @@
 #include "device/IntelHex.h"
 
 #include <algorithm>
+#include <array>
 
 #include "link/Hex.h"
 
@@ -18,31 +19,36 @@ constexpr std::uint8_t kTypeStartSegment = 0x03;
 constexpr std::uint8_t kTypeExtendedLinear = 0x04;
 constexpr std::uint8_t kTypeStartLinear = 0x05;
 
-// Characters from `pos` (counting from 0), or fewer where the line ends earlier.
-std::string_view Field(std::string_view line, std::size_t pos, std::size_t length) {
-    return pos < line.size() ? line.substr(pos, length) : std::string_view{};
-}
+// The character pairs of a record from the count on, each turned into a byte as HexStr2ToByte
+// turns it (a missing or invalid digit adds nothing), decoded once for both the checksum and the
+// data: the reader spends most of its time here.
+struct DecodedRecord {
+    std::array<std::uint8_t, 4 + 255 + 1> bytes{};  // count, address high, address low, type, data, checksum
+    bool allHex = true;                             // every digit the checksum covers is present and valid
 
-// Byte k of a record's data field.
-std::uint8_t DataByte(std::string_view line, std::size_t k) {
-    return HexStr2ToByte(Field(line, 9 + 2 * k, 2));
-}
-
-// The record's checksum holds when every character it covers is a hex digit and the bytes from
-// the count to the checksum add up to 0 modulo 256.
-bool ChecksumHolds(std::string_view line, std::uint8_t count) {
-    const std::size_t length = 11 + 2 * std::size_t{count};
-    if (line.size() < length)
-        return false;
-    if (!std::all_of(line.begin() + 1, line.begin() + static_cast<std::ptrdiff_t>(length),
-                     [](char c) { return HEX(c); })) {
-        return false;
+    DecodedRecord(std::string_view line, std::size_t pairs) {
+        for (std::size_t i = 0; i < pairs; ++i) {
+            bytes[i] = static_cast<std::uint8_t>(16 * Digit(line, 1 + 2 * i) + Digit(line, 2 + 2 * i));
+        }
     }
-    unsigned sum = 0;
-    for (std::size_t pos = 1; pos < length; pos += 2)
-        sum += HexStr2ToByte(line.substr(pos, 2));
-    return (sum & 0xFFu) == 0;
-}
+
+    unsigned Digit(std::string_view line, std::size_t pos) {
+        const int value = pos < line.size() ? HexDigitValue(line[pos]) : -1;
+        if (value >= 0)
+            return static_cast<unsigned>(value);
+        allHex = false;
+        return 0;
+    }
+
+    // The bytes from the count to the checksum add up to 0 modulo 256.
+    bool ChecksumHolds(std::size_t count) const {
+        unsigned sum = 0;
+        for (std::size_t i = 0; i < 5 + count; ++i) {
+            sum += bytes[i];
+        }
+        return allHex && (sum & 0xFFu) == 0;
+    }
+};
 
 }  // namespace
 
@@ -56,8 +62,9 @@ bool IntelHexReader::Feed(std::string_view chunk) {
                 continue;
             }
         }
-        const std::size_t stop =
-            std::min(chunk.find_first_of(std::string_view("\r\n\x1A", 3), pos), chunk.size());
+        const auto endMark = std::find_if(chunk.begin() + static_cast<std::ptrdiff_t>(pos), chunk.end(),
+                                          [](char c) { return c == kCR || c == kLF || c == kTextEnd; });
+        const auto stop = static_cast<std::size_t>(endMark - chunk.begin());
         if (line_.size() < kLongestRecord) {
             line_.append(chunk.substr(pos, std::min(stop - pos, kLongestRecord - line_.size())));
         }
@@ -99,10 +106,13 @@ void IntelHexReader::EndLine() {
 
 void IntelHexReader::TakeRecord() {
     const std::string_view line = line_;
-    const std::uint8_t count = HexStr2ToByte(Field(line, 1, 2));
-    const std::uint16_t address = HexStr4ToWord(Field(line, 3, 4));
-    const std::uint8_t type = HexStr2ToByte(Field(line, 7, 2));
-    if (!ChecksumHolds(line, count))
+    const std::uint8_t count = HexStr2ToByte(line.substr(1));
+    const DecodedRecord record(line, 5 + std::size_t{count});
+    // The address is read as a word, where an invalid digit drops the digits right of it.
+    const std::uint16_t address = HexStr4ToWord(line.size() > 3 ? line.substr(3, 4) : std::string_view{});
+    const std::uint8_t type = record.bytes[3];
+    const std::uint8_t* data = &record.bytes[4];
+    if (!record.ChecksumHolds(count))
         ++result_.badChecksums;
 
     switch (type) {
@@ -112,7 +122,10 @@ void IntelHexReader::TakeRecord() {
             return;
         case kTypeExtendedSegment:
         case kTypeExtendedLinear: {
-            const std::uint32_t value = (std::uint32_t{DataByte(line, 0)} << 8) | DataByte(line, 1);
+            // Two data bytes, high first; a short record gives 0 for what it lacks.
+            const std::uint32_t high = count > 0 ? data[0] : 0u;
+            const std::uint32_t low = count > 1 ? data[1] : 0u;
+            const std::uint32_t value = (high << 8) | low;
             base_ = type == kTypeExtendedSegment ? value << 4 : value << 16;
             return;
         }
@@ -124,7 +137,7 @@ void IntelHexReader::TakeRecord() {
     if (base_ == 0) {
         // The plain 16-bit case: addresses wrap from FFFFh to 0000h inside a record.
         for (std::size_t k = 0; k < count; ++k) {
-            image_[static_cast<std::uint16_t>(address + k)] = DataByte(line, k);
+            image_[static_cast<std::uint16_t>(address + k)] = data[k];
         }
         last = static_cast<std::uint16_t>(address + count - 1);
     } else {
@@ -137,8 +150,9 @@ void IntelHexReader::TakeRecord() {
             done_ = true;
             return;
         }
-        for (std::size_t k = 0; k < count; ++k)
-            image_[start + k] = DataByte(line, k);
+        for (std::size_t k = 0; k < count; ++k) {
+            image_[start + k] = data[k];
+        }
         last = static_cast<std::uint16_t>(start + count - 1);
     }
     ++result_.dataRecords;
