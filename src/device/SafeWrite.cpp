@@ -31,9 +31,11 @@ int WriteAll(int fd, std::string_view content) {
 }
 
 std::optional<std::string> WriteInPlace(const std::filesystem::path& target, std::string_view content) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    // Not blocking in open: a pipe that nobody reads fails at once instead of hanging the window.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return Reason(errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     int error = WriteAll(fd, content);
     if (::close(fd) != 0 && error == 0)
         error = errno;

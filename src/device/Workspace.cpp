@@ -142,13 +142,15 @@ LoadReport Workspace::OpenHexFile(const std::filesystem::path& path, std::string
     SelectFileName = std::string(bareName);
     LoadReport report;
 
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking in open: a pipe with no writer reads as empty instead of hanging the window.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         report.outcome = LoadOutcome::OpenFailed;
         report.notices.push_back({Notice::Kind::Error, std::string(kOpenFileError)});
         return report;
     }
+    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
 
     // Records go into a copy first: a file that cannot be read to its end leaves the buffer as it
     // was, instead of half replaced and taken for a complete load.

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -101,6 +102,13 @@ TEST_F(OpenHexFile, ReadErrorAfterOpeningIsReportedAndChangesNothing) {
     EXPECT_EQ(report.notices[0].text.rfind("Read File Error!!!\n/proc/self/mem: ", 0), 0u)
         << report.notices[0].text;
     EXPECT_TRUE(Take(*ws_) == before);
+}
+
+TEST_F(OpenHexFile, PipeWithNoWriterReadsAsEmptyInsteadOfHanging) {
+    ASSERT_EQ(::mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+    const LoadReport report = ws_->OpenHexFile(folder_ / "pipe", "pipe");
+    EXPECT_EQ(report.outcome, LoadOutcome::Loaded);
+    EXPECT_TRUE(report.notices.empty());
 }
 
 TEST_F(OpenHexFile, FileWithoutDataFillsFFAndKeepsTheEnd) {

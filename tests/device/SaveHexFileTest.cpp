@@ -131,6 +131,11 @@ TEST_F(SaveHexFile, ReadOnlyFolderLeavesTheOldFileIntact) {
     EXPECT_EQ(folder_.Names(), std::vector<std::string>{"old.hex"});
 }
 
+TEST_F(SaveHexFile, PipeThatNobodyReadsFailsInsteadOfHanging) {
+    ASSERT_EQ(::mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+    ExpectSaveError(ws_->SaveHexFile(folder_ / "pipe"), folder_ / "pipe", "No such device or address");
+}
+
 TEST_F(SaveHexFile, MissingFolderReportsTheError) {
     ExpectSaveError(ws_->SaveHexFile(folder_ / "no" / "x.hex"), folder_ / "no" / "x.hex",
                     "No such file or directory");
