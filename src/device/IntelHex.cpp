@@ -55,8 +55,8 @@ struct DecodedRecord {
 bool IntelHexReader::Feed(std::string_view chunk) {
     std::size_t pos = 0;
     while (!done_ && pos < chunk.size()) {
-        if (lfEndsNothing_) {
-            lfEndsNothing_ = false;
+        if (afterCR_) {
+            afterCR_ = false;
             if (chunk[pos] == kLF) {
                 ++pos;
                 continue;
@@ -78,7 +78,7 @@ bool IntelHexReader::Feed(std::string_view chunk) {
             done_ = true;
         } else {
             EndLine();
-            lfEndsNothing_ = (mark == kCR);
+            afterCR_ = (mark == kCR);
         }
     }
     return !done_;

@@ -66,7 +66,7 @@ private:
     HexImage& image_;
     std::string line_;
     std::size_t lineNumber_ = 0;
-    bool lfEndsNothing_ = false;  // the previous byte was a CR, so an LF now is part of its line end
+    bool afterCR_ = false;  // the previous byte was a CR: an LF now belongs to that line end
     bool done_ = false;
     std::uint32_t base_ = 0;  // from the last extended-address record
     HexReadResult result_;
