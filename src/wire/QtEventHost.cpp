@@ -22,7 +22,13 @@ Millis QtEventHost::Now() {
 void QtEventHost::PumpEvents(Millis wakeAt) {
     const Millis now = Now();
     if (wakeAt <= now) {
+        // These calls come once per character sent or taken. Handling events at most every
+        // kPumpSpacingNs keeps Stop and the repainting live without a long transfer spending
+        // its time in the event loop.
+        if (lastPump_.isValid() && lastPump_.nsecsElapsed() < kPumpSpacingNs)
+            return;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        lastPump_.start();
         return;
     }
     if (wakeAt != kForever) {
@@ -31,6 +37,7 @@ void QtEventHost::PumpEvents(Millis wakeAt) {
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     deadline_.stop();
+    lastPump_.start();
 }
 
 void QtEventHost::Pause(Millis ms) {

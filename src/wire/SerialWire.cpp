@@ -1,6 +1,10 @@
 #include "wire/SerialWire.h"
 
 #include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QMetaEnum>
 
@@ -106,8 +110,30 @@ std::size_t SerialWire::OutFree() const {
 }
 
 void SerialWire::Put(std::string_view chars) {
-    if (IsOpen())
-        port_.write(chars.data(), static_cast<qint64>(chars.size()));
+    if (!IsOpen())
+        return;
+    // The characters go to the system at once, as a serial component hands them to its driver.
+    // QSerialPort would hold them until the event loop next runs, and a frame's opening CAN would
+    // then still be queued after the pause that follows it, to be dropped with the output buffer.
+    std::size_t done = 0;
+    if (port_.bytesToWrite() == 0) {  // nothing of Qt's own ahead of them: the order is kept
+        const int fd = static_cast<int>(port_.handle());
+        while (done < chars.size()) {
+            const ssize_t n = ::write(fd, chars.data() + done, chars.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                Lose(std::string("the line was lost (") + std::strerror(errno) + ")");
+                return;
+            } else {
+                break;  // the driver's buffer is full: Qt keeps the rest and writes it when there is room
+            }
+        }
+    }
+    if (done < chars.size())
+        port_.write(chars.data() + done, static_cast<qint64>(chars.size() - done));
 }
 
 bool SerialWire::CharReady() const {

@@ -96,6 +96,25 @@ TEST_F(RealLine, LineDroppedMidReadEndsTheWaitAndClosesThePort) {
     EXPECT_EQ(host.boxes, std::vector<std::string>{"Comport Not Found"});
 }
 
+// The CAN that opens a frame must be on the line before the pause that follows it, not still
+// queued when the output buffer is emptied after the pause.
+TEST_F(RealLine, FrameReachesTheProgrammerWholeCanFirst) {
+    ServedPty pty;
+    pty.Start();
+    SerialWire wire;
+    ASSERT_TRUE(wire.Open(pty.Path())) << wire.ErrorText();
+    link.SetWire(&wire);
+    link.SendCommand("05000003");
+    std::uint8_t b = 0;
+    EXPECT_TRUE(link.ReadByte(b, kLongReplyMs));
+    EXPECT_EQ(b, ctl::ACK);
+    pty.Stop();
+    EXPECT_EQ(pty.Firmware().CanCount(), 1);
+    ASSERT_EQ(pty.Firmware().Commands().size(), 1u);
+    EXPECT_EQ(pty.Firmware().Commands()[0].command, "05000003");
+    EXPECT_EQ(pty.Firmware().Commands()[0].nak, "");
+}
+
 TEST_F(RealLine, StopDuringAWaitIsAnsweredAtOnce) {
     ServedPty pty;  // never asked anything, so it stays silent
     pty.Start();
