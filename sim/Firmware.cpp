@@ -108,7 +108,9 @@ void Firmware::Receive(std::uint8_t b, Micros now) {
             }
             return;
         case Phase::WaitBlock:
-            if (b == ctl::DC3) {
+            if (b == ctl::DC3 && !firstFailure_.empty()) {
+                Refuse(t, firstFailure_, kVerdict);
+            } else if (b == ctl::DC3) {
                 Give(t, settings_.timing.reply, {Ack()}, kVerdict);
             } else if (HEX(b)) {
                 block_.assign(1, static_cast<char>(b));
@@ -197,6 +199,7 @@ void Firmware::Dispatch(Micros t) {
     }
     const unsigned parameter = bytes[1] * 256 + bytes[2];
     blocks_ = 0;
+    firstFailure_.clear();
     switch (exchange_) {
         case Exchange::Erase:
             chip_->Erase();
@@ -280,10 +283,15 @@ void Firmware::EndOfBlock(Micros t) {
     for (std::size_t i = 0; i < kBlockBytes; ++i) {
         const bool good =
             program ? chip_->Program(address + i, data[i]) : chip_->Read(address + i) == data[i];
-        if (!good) {
-            Refuse(t, HexWordToStr4(static_cast<std::uint16_t>(address + i)), answerAfter);
+        if (good)
+            continue;
+        const std::string report = HexWordToStr4(static_cast<std::uint16_t>(address + i));
+        if (!settings_.reportInVerdict) {
+            Refuse(t, report, answerAfter);
             return;
         }
+        if (firstFailure_.empty())
+            firstFailure_ = report;
     }
     blocks_ = answerAfter;
     const Micros work = program ? settings_.timing.programBlock : settings_.timing.verifyBlock;

@@ -8,6 +8,7 @@
 //   program 01,         DC1 asks for each 64-byte block (128 hex digits and a 2-digit sum);
 //   verify 0C           a DC3 answering a DC1 ends the transfer: ACK. A block that cannot be
 //                       taken is answered NAK and four report characters instead of the next DC1
+//                       (or, with reportInVerdict, a failed or differing cell in the verdict)
 //   read 06             the first block unasked; each DC1 from the PC asks for the next block,
 //                       DC3 ends the read: ACK
 //   lock 03             parameter 0001..0003 (at most the part's lock bits): ACK
@@ -66,6 +67,9 @@ struct FirmwareSettings {
     std::string code = "SM030101";  // the programmer's own eight characters ("SM/03/0101")
     Timing timing;
     bool lowerCaseHex = false;  // answer hex digits in lower case
+    // Program and verify take every block and report the first cell that failed or differs in
+    // the verdict after DC3, instead of answering NAK at once in place of the next DC1.
+    bool reportInVerdict = false;
 };
 
 struct Output {
@@ -161,8 +165,9 @@ private:
     std::string command_;  // the current exchange's command characters
     Exchange exchange_ = Exchange::Any;
     sim::Chip* chip_ = nullptr;
-    int blocks_ = 0;     // blocks taken in (program, verify) or sent (read) so far
-    std::string block_;  // hex digits of the block being taken in
+    int blocks_ = 0;            // blocks taken in (program, verify) or sent (read) so far
+    std::string block_;         // hex digits of the block being taken in
+    std::string firstFailure_;  // with reportInVerdict: the report the verdict will carry
 
     Micros inFree_ = 0;   // when the line from the PC is free again
     Micros outFree_ = 0;  // when the line to the PC is free again

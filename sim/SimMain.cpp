@@ -36,6 +36,8 @@ Prints the pseudo-terminal's path on standard output; open it as the serial port
   --erase-ms N          time an erase takes (default 200)
   --block-ms N          time programming one 64-byte block takes (default 20)
   --lower-case          answer hex digits in lower case
+  --report-in-verdict   program and verify take every block and report the first
+                        failing cell after the transfer instead of at once
   --fault SPEC          commit a fault; may be repeated. SPEC is a kind and keys:
                           kinds: silence delay nak byte garbage badsum nonhex lower drop
                           keys:  at=identify|erase|blank|program|verify|read|lock|
@@ -92,6 +94,10 @@ std::optional<int> Parse(int argc, char** argv, Options& o) {
         }
         if (arg == "--lower-case") {
             o.settings.lowerCaseHex = true;
+            continue;
+        }
+        if (arg == "--report-in-verdict") {
+            o.settings.reportInVerdict = true;
             continue;
         }
         if (arg == "--verbose") {

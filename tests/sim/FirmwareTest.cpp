@@ -221,6 +221,18 @@ TEST_F(SimTest, VerifyReportsTheFirstDifferenceByAddress) {
     EXPECT_EQ(programmer.Commands().back().nak, "0123");
 }
 
+TEST_F(SimTest, DifferencesCanBeReportedInTheVerdictInstead) {
+    programmer.Settings().reportInVerdict = true;
+    auto image = Pattern(0x0800);
+    programmer.Chip("01").Fill(image);
+    image[0x0123] ^= 0x10;
+    image[0x0400] ^= 0x01;
+    const TransferResult verify = SendImage("0C000001", image);
+    EXPECT_EQ(verify.blocksSent, 32);
+    EXPECT_EQ(verify.ending, kNak + "0123");
+    EXPECT_EQ(SendImage("0C000001", Pattern(0x0800)).ending, kAck);  // a fresh transfer starts clean
+}
+
 TEST_F(SimTest, ProgrammingOverProgrammedCellsFailsWhereABitWouldHaveToRise) {
     programmer.Chip("01").Fill(std::vector<std::uint8_t>(0x800, 0xF0));
     auto image = std::vector<std::uint8_t>(0x800, 0x30);  // only clears bits: fine
