@@ -33,10 +33,14 @@ void QtEventHost::PumpEvents(Millis wakeAt) {
     }
     if (wakeAt != kForever) {
         const Millis wait = std::min<Millis>(wakeAt - now, std::numeric_limits<int>::max());
-        deadline_.start(std::chrono::milliseconds(wait));
+        // A read arms a new deadline for every character. Re-arming the timer each time costs
+        // more than the rest of the wait, so a running timer that fires no later than needed is
+        // kept: at worst it wakes us early once, and the caller's loop waits again.
+        if (!deadline_.isActive() || deadline_.remainingTime() > wait) {
+            deadline_.start(std::chrono::milliseconds(wait));
+        }
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    deadline_.stop();
     lastPump_.start();
 }
 
