@@ -1,12 +1,23 @@
 #include "app/Forms.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+
 #include "app/AboutBox.h"
 #include "app/AdapterForm.h"
 #include "app/EditForm.h"
 #include "app/FuseForm.h"
+#include "app/Pictures.h"
 #include "app/QORForm.h"
 
 namespace kvqor::app {
+
+void SetUpApplication() {
+    QApplication::setApplicationName(kApplicationTitle);
+    QApplication::setApplicationDisplayName(kApplicationTitle);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(AboutPicture())));
+}
 
 Forms CreateForms(Dialogs& dialogs, WindowHost* host, PortOpener* ports) {
     Forms f{};

@@ -13,6 +13,9 @@ class TEditForm;
 class TFuseForm;
 class TAdapterForm;
 
+// The application's title and icon, set before any window is made.
+void SetUpApplication();
+
 struct Forms {
     TQORForm* QORForm;
     TAboutBox* AboutBox;

@@ -1,19 +1,14 @@
 // The program's start: the application, its five windows in their fixed order, the event loop.
 
 #include <QApplication>
-#include <QIcon>
-#include <QPixmap>
 
 #include "app/Dialogs.h"
 #include "app/Forms.h"
-#include "app/Pictures.h"
 #include "app/QORForm.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(kvqor::app::kApplicationTitle);
-    QApplication::setApplicationDisplayName(kvqor::app::kApplicationTitle);
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(kvqor::app::AboutPicture())));
+    kvqor::app::SetUpApplication();
 
     kvqor::app::QtDialogs dialogs;
     const kvqor::app::Forms forms = kvqor::app::CreateForms(dialogs);
