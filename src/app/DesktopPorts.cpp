@@ -2,6 +2,10 @@
 
 #include <QSerialPortInfo>
 
+#include "link/PortName.h"
+#include "wire/OpenPort.h"
+#include "wire/SimWire.h"
+
 namespace kvqor::app {
 
 namespace {
@@ -15,9 +19,15 @@ public:
         return names;
     }
 
-    std::unique_ptr<Wire> Open(const QString& /*entry*/, QString& error) override {
-        error = QStringLiteral("serial line support is not built in yet");
-        return nullptr;
+    std::unique_ptr<Wire> Open(const QString& entry, QString& error) override {
+        const bool simulated = entry == kSimulatedProgrammer;
+        const std::string name = simulated ? std::string(kSimPortName) : entry.toStdString();
+        OpenedPort port = OpenPort(name);
+        if (!port.wire) {
+            error = QStringLiteral("%1: %2").arg(QString::fromStdString(SystemPortPath(name)),
+                                                 QString::fromStdString(port.error));
+        }
+        return std::move(port.wire);
     }
 };
 

@@ -4,6 +4,7 @@
 // program uses QtDialogs; tests answer and record through their own implementation.
 
 #include <QString>
+#include <string_view>
 
 #include "link/Host.h"
 
@@ -11,6 +12,11 @@ class QDialog;
 class QWidget;
 
 namespace kvqor::app {
+
+// The core's texts as the widgets take them.
+inline QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The application title, shown on the task bar and as the caption of plain boxes.
 inline const QString kApplicationTitle = QStringLiteral("KV-QOR V3.01");

@@ -33,10 +33,6 @@ namespace kvqor::app {
 
 namespace {
 
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // A hint as the program gives it: the short part as tooltip, the long part in the status bar.
 void Hint(QWidget* w, const QString& shortHint, const QString& longHint = {}) {
     w->setToolTip(shortHint);
@@ -141,7 +137,7 @@ void TQORForm::BuildWindow() {
     SelectComPort = new ListBox(port);
     SelectComPort->setObjectName(QStringLiteral("SelectComPort"));
     SelectComPort->setEditable(false);
-    SelectComPort->setMinimumContentsLength(12);
+    SelectComPort->setMinimumContentsLength(20);
     SelectComPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Hint(SelectComPort, QStringLiteral("Select Comport To Connect"));
     connect(SelectComPort, &ListBox::AboutToShowList, this, &TQORForm::RefreshPortList);
@@ -213,7 +209,7 @@ void TQORForm::BuildWindow() {
     SelectDevice->setInsertPolicy(QComboBox::NoInsert);
     SelectDevice->setCompleter(nullptr);
     for (const StructureDevice& d : DeviceTable)
-        SelectDevice->addItem(FromView(d.DeviceName));
+        SelectDevice->addItem(ToQString(d.DeviceName));
     SelectDevice->setMinimumContentsLength(10);
     Hint(SelectDevice, QStringLiteral("Select Device To Program"));
     connect(SelectDevice, &QComboBox::activated, this, &TQORForm::SelectDeviceChange);
@@ -311,8 +307,8 @@ void TQORForm::BuildMenus() {
     }};
     for (const EntrySetup& e : entries) {
         const DeviceEntryInfo& info = InfoOf(e.entry);
-        auto* a = new QAction(FromView(info.caption), this);
-        a->setObjectName(FromView(info.objectName));
+        auto* a = new QAction(ToQString(info.caption), this);
+        a->setObjectName(ToQString(info.objectName));
         a->setStatusTip(QString::fromLatin1(e.hint));
         a->setEnabled(false);
         if (e.op) {
@@ -341,7 +337,7 @@ void TQORForm::BuildMenus() {
 void TQORForm::FormCreate() {
     ShowCounters(0, 0);
     // Before the first operation the title keeps the system's own text colour.
-    DisplayCommand->setText(FromView(kNoCommandSelect));
+    DisplayCommand->setText(ToQString(kNoCommandSelect));
     for (QLabel* line : DisplayRun)
         line->clear();
     PercentRun->setVisible(false);
@@ -380,11 +376,11 @@ void TQORForm::ApplyRunState(RunState state, std::string_view title) {
     runState_ = state;
     QPalette colours = DisplayCommand->palette();
     if (state == RunState::Idle) {
-        DisplayCommand->setText(FromView(kNoCommandSelect));
+        DisplayCommand->setText(ToQString(kNoCommandSelect));
         colours.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
         colours.setColor(QPalette::WindowText, kBlack);
     } else {
-        DisplayCommand->setText(FromView(title));
+        DisplayCommand->setText(ToQString(title));
         colours.setColor(QPalette::Window, kYellow);
         colours.setColor(QPalette::WindowText, kBlue);
     }
@@ -404,7 +400,7 @@ void TQORForm::ApplyRunState(RunState state, std::string_view title) {
 void TQORForm::SetLine(int line, std::string_view text) {
     if (line < 1 || line > kResultLines)
         return;
-    DisplayRun[static_cast<std::size_t>(line - 1)]->setText(FromView(text));
+    DisplayRun[static_cast<std::size_t>(line - 1)]->setText(ToQString(text));
 }
 
 void TQORForm::ShowGauge(std::uint16_t max) {
@@ -601,7 +597,7 @@ void TQORForm::StopRunClick() {
 
 void TQORForm::FuseClick() {
     if (!session_->HardwareFound()) {
-        dialogs_.Message(MessageKind::Plain, FromView(kComportNotConnect));
+        dialogs_.Message(MessageKind::Plain, ToQString(kComportNotConnect));
     } else if (GetWorkspace().IsEnabled(DeviceEntry::Fuse)) {
         if (fuseForm_)
             dialogs_.ShowModal(*fuseForm_);
