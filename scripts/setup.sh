@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
+  srecord
   xvfb xauth
 )
 
