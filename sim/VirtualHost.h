@@ -38,11 +38,11 @@ public:
         if (!clock_.HasPending() && wakeAt == kForever) {
             throw HangError("a wait would sleep forever: nothing is scheduled and it has no deadline");
         }
-        clock_.AdvanceTo(std::min(wakeAt, clock_.NextTime()));
+        clock_.AdvanceToMicros(std::min(MicrosFromMillis(wakeAt), clock_.NextTimeMicros()));
     }
 
     // Time passes during the pause; the line keeps moving bytes (scheduled events still run).
-    void Pause(Millis ms) override { clock_.AdvanceTo(clock_.Now() + ms); }
+    void Pause(Millis ms) override { clock_.AdvanceToMicros(clock_.NowMicros() + MicrosFromMillis(ms)); }
 
     // Scripted answers to the confirmation box, taken in order; `thinkMs` is how long the user
     // looks at the box before answering.

@@ -56,12 +56,15 @@ public:
     // Called with each byte the PC transmits, at the moment it leaves.
     void SetPeer(std::function<void(std::uint8_t)> peer) { peer_ = std::move(peer); }
     // The byte arrives in the PC's receive buffer at `when`.
-    void SendToPc(std::uint8_t b, Millis when) {
-        clock_.At(when, [this, b] {
-            if (!open_) return;
-            rx_.push_back(b);
-            log_.push_back({LineEvent::Kind::Received, b, clock_.Now()});
-        });
+    void SendToPc(std::uint8_t b, Millis when) { SendToPcAtMicros(b, MicrosFromMillis(when)); }
+    void SendToPcAtMicros(std::uint8_t b, Micros when) {
+        clock_.AtMicros(when, [this, b] { DeliverNow(b); });
+    }
+    // The byte arrives in the PC's receive buffer now (ignored while the line is down).
+    void DeliverNow(std::uint8_t b) {
+        if (!open_) return;
+        rx_.push_back(b);
+        log_.push_back({LineEvent::Kind::Received, b, clock_.Now()});
     }
     void SendToPcNow(std::string_view bytes) {
         for (char c : bytes) SendToPc(static_cast<std::uint8_t>(c), clock_.Now());

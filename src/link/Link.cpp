@@ -77,7 +77,8 @@ bool Link::ReadByte(std::uint8_t& value, Millis limitMs) {
     timeOutFlag_ = false;
     const Millis deadline = host_.Now() + limitMs;
     for (;;) {
-        host_.PumpEvents(CharReady() || StopPending() ? 0 : deadline);
+        // A line already lost has nothing more to bring: do not sleep out the limit.
+        host_.PumpEvents(CharReady() || StopPending() || !IsOpen() ? 0 : deadline);
         if (StopConfirmed()) return false;
         if (!CharReady() && (host_.Now() >= deadline || !IsOpen())) timeOutFlag_ = true;
         if (CharReady() || timeOutFlag_) break;

@@ -88,6 +88,13 @@ TEST_F(ReadByteTest, StopAnsweredNoLetsTheSameReadFinish) {
     EXPECT_EQ(clock.Now(), 900);
 }
 
+TEST_F(ReadByteTest, ReadOnALineAlreadyLostEndsAtOnce) {
+    wire.Drop();
+    std::uint8_t b = 0;
+    EXPECT_FALSE(link.ReadByte(b, kLongReplyMs));
+    EXPECT_EQ(clock.Now(), 0);
+}
+
 TEST_F(ReadByteTest, LineLostDuringTheWaitEndsItLikeATimeOut) {
     PressAt(250, [this] { wire.Drop(); });
     std::uint8_t b = 0;
