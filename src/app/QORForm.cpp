@@ -491,26 +491,20 @@ void TQORForm::SelectComPortChange(int index) {
             openPort_ = entry;
         }
         session_->AttachWire(wire_.get(), PortLabel(entry.toStdString()));
-        Identify();
+        Identify(&Session::ReadVersion);
     }
     CheckQOR->setFocus();
 }
 
 void TQORForm::CheckQORClick() {
-    identifying_ = true;
-    ApplyControls();
-    session_->CheckQORClick();
-    identifying_ = false;
-    ApplyControls();
-    QOR_Code->setText(QString::fromStdString(session_->QorCode()));
-    CloseIfPending();
+    Identify(&Session::CheckQORClick);
 }
 
-void TQORForm::Identify() {
+void TQORForm::Identify(void (Session::*exchange)()) {
     // Connect and the port box wait with the identification, so no second one runs inside it.
     identifying_ = true;
     ApplyControls();
-    session_->ReadVersion();
+    ((*session_).*exchange)();
     identifying_ = false;
     ApplyControls();
     QOR_Code->setText(QString::fromStdString(session_->QorCode()));

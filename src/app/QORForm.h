@@ -106,7 +106,8 @@ private:
     void ShowNotices(const Notices& notices);
     void ShowWorkspaceFields();
     void RefreshPortList();
-    void Identify();
+    // Runs an identification (ReadVersion, or Connect's retry) with Connect and the port box held.
+    void Identify(void (Session::*exchange)());
     // A close that came while an operation or identification was on the stack.
     void CloseIfPending();
 

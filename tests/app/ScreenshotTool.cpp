@@ -13,11 +13,8 @@
 #include <QTest>
 #include <cstdio>
 
-#include "AppTestSupport.h"
+#include "SimBench.h"
 #include "app/EditForm.h"
-#include "app/Forms.h"
-#include "app/QORForm.h"
-#include "sim/VirtualProgrammer.h"
 
 using namespace kvqor;
 using namespace kvqor::app;
@@ -45,14 +42,10 @@ int main(int argc, char* argv[]) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     SetUpApplication();
 
-    sim::VirtualClock clock;
-    sim::VirtualWire line{clock};
-    sim::VirtualProgrammer programmer{clock, line};
-    ScriptedDialogs dialogs;
-    VirtualWindowHost host{dialogs, clock};
-    TestPorts ports;
-    ports.lines[kSimulatedProgrammer] = [&line] { return std::make_unique<SharedWire>(line); };
-    const Forms forms = CreateForms(dialogs, &host, &ports);
+    SimBench bench(kSimulatedProgrammer);
+    sim::VirtualClock& clock = bench.clock;
+    ScriptedDialogs& dialogs = bench.dialogs;
+    const Forms& forms = bench.forms;
     TQORForm& form = *forms.QORForm;
     form.show();
 
@@ -88,6 +81,5 @@ int main(int argc, char* argv[]) {
 
     std::printf("main window: %s, viewer: %s\n", mainTaken ? "saved" : "FAILED",
                 viewerTaken ? "saved" : "FAILED");
-    delete forms.QORForm;
     return mainTaken && viewerTaken ? 0 : 1;
 }

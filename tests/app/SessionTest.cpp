@@ -9,11 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "AppTestSupport.h"
-#include "app/Forms.h"
-#include "app/QORForm.h"
+#include "SimBench.h"
 #include "link/ControlBytes.h"
-#include "sim/VirtualProgrammer.h"
 
 using namespace kvqor;
 using namespace kvqor::app;
@@ -28,22 +25,7 @@ class SessionTest : public QObject {
     Q_OBJECT
 
 private:
-    struct Bench {
-        sim::VirtualClock clock;
-        sim::VirtualWire line{clock};
-        sim::VirtualProgrammer programmer{clock, line};
-        ScriptedDialogs dialogs;
-        VirtualWindowHost host{dialogs, clock};
-        TestPorts ports;
-        Forms forms{};
-
-        Bench() {
-            ports.lines[QStringLiteral("Com1")] = [this] { return std::make_unique<SharedWire>(line); };
-            forms = CreateForms(dialogs, &host, &ports);
-        }
-        ~Bench() { delete forms.QORForm; }
-
-        TQORForm& Form() { return *forms.QORForm; }
+    struct Bench : SimBench {
         QPushButton* Button(const char* name) { return Form().findChild<QPushButton*>(name); }
         QString Text(const char* name) {
             if (auto* l = Form().findChild<QLabel*>(name))
