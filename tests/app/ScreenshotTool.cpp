@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
     SetUpApplication();
 
     SimBench bench(kSimulatedProgrammer);

@@ -726,6 +726,16 @@ private slots:
         QVERIFY(!f->Form().isVisible());
     }
 
+    void ClosingDuringTheIdentificationWaitsForItsEnd() {
+        f->Form().show();
+        f->clock.At(5, [this] { f->Form().close(); });
+        f->Connect();
+        // The exchange ran to its end on the line, then the window closed.
+        QCOMPARE(f->Edit("QOR_Code")->text(), QStringLiteral("KV/30/1A00"));
+        QCOMPARE(f->programmer.Line().SentBytes().back(), char(ctl::CAN));
+        QVERIFY(!f->Form().isVisible());
+    }
+
     void ExitWhenIdleClosesWithoutAQuestion() {
         f->Form().show();
         f->Connect();
