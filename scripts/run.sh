@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts the program (the README's run command).
-# Until the desktop program is in place this is an end-to-end check: the simulated programmer is
-# served on a pseudo-terminal (kvqor-sim) and identified over the real serial-port code
-# (kvqor-identify), which prints the programmer's code.
+# With a display it starts the desktop program kvqor. Without one it runs an end-to-end check
+# instead: the simulated programmer is served on a pseudo-terminal (kvqor-sim) and identified over
+# the real serial-port code (kvqor-identify), which prints the programmer's code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
 bin=build/default
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$bin/src/app/kvqor" "$@"
+fi
 
 tmp=$(mktemp -d)
 sim_pid=""

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   srecord
   xvfb xauth
+  fonts-dejavu-core
 )
 
 missing=()

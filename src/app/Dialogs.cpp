@@ -1,0 +1,65 @@
+#include "app/Dialogs.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+namespace kvqor::app {
+
+QString DialogFilter(const QString& filter) {
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return filter;
+    QStringList patterns;
+    for (const QString& p : filter.mid(bar + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        for (const QString& variant : {p, p.toLower(), p.toUpper()}) {
+            if (!patterns.contains(variant))
+                patterns << variant;
+        }
+    }
+    return filter.left(bar) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+void QtDialogs::Message(MessageKind kind, const QString& text) {
+    switch (kind) {
+        case MessageKind::Error:
+            QMessageBox::critical(parent_, QStringLiteral("Error"), text);
+            return;
+        case MessageKind::Warning:
+            QMessageBox::warning(parent_, QStringLiteral("Warning"), text);
+            return;
+        case MessageKind::Plain: {
+            QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent_);
+            box.exec();
+            return;
+        }
+    }
+}
+
+bool QtDialogs::Confirm(const QString& text) {
+    return QMessageBox::question(parent_, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+QString QtDialogs::OpenFileName(const QString& filter) {
+    return QFileDialog::getOpenFileName(parent_, QStringLiteral("Open"), QString(), DialogFilter(filter));
+}
+
+QString QtDialogs::SaveFileName(const QString& filter) {
+    // The program asks about an existing file itself, after the dialog.
+    return QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), QString(), DialogFilter(filter),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+void QtDialogs::ShowModal(QDialog& window) {
+    window.exec();
+}
+
+bool QtDialogs::OpenInViewer(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace kvqor::app
