@@ -38,6 +38,14 @@ private:
             return In<QLineEdit>(name)->text();
         }
         QPushButton* Button(const char* name) { return In<QPushButton>(name); }
+        // The five status fields: DisplayFuse1, DisplayFuse2, DisplayLock1 to DisplayLock3.
+        QStringList Fields() {
+            QStringList texts;
+            for (const char* name :
+                 {"DisplayFuse1", "DisplayFuse2", "DisplayLock1", "DisplayLock2", "DisplayLock3"})
+                texts << Text(name);
+            return texts;
+        }
         // The selected item of a radio group, -1 for none.
         int Index(const char* group) {
             const QList<QRadioButton*> items = In<QGroupBox>(group)->findChildren<QRadioButton*>();
@@ -53,6 +61,11 @@ private:
         }
 
         void Connect() { Form().SelectComPortChange(0); }
+        // The programmer found and the part chosen: Device > Fuse may open.
+        void ConnectAndChoose(std::string_view name) {
+            Connect();
+            Choose(name);
+        }
         void Choose(std::string_view name) {
             const int index = static_cast<int>(*FindDevice(name));
             Form().findChild<QComboBox*>("SelectDevice")->setCurrentIndex(index);
@@ -79,8 +92,7 @@ private:
 private slots:
     void OpeningFor89S53ShowsItsCaptionsAndReadsFuseThenLock() {
         Bench b;
-        b.Connect();
-        b.Choose("AT89S53");
+        b.ConnectAndChoose("AT89S53");
         b.programmer.Chip("04").Lock(2);
         const std::size_t before = b.Commands().size();
         QString focused;
@@ -93,15 +105,12 @@ private slots:
         QCOMPARE(b.In<QGroupBox>("Fuse2")->title(), QStringLiteral("SPIEN"));
         QCOMPARE(b.Text("FuseBit1"), QStringLiteral("Fuse FSTRT"));
         QCOMPARE(b.Text("FuseBit2"), QStringLiteral("Fuse SPIEN"));
-        QCOMPARE(b.Text("DisplayFuse1"), QStringLiteral("Not Present"));
         // Fuse byte FEh (SPIEN programmed), lock byte F9h (lock bits 1 and 2 programmed).
         QCOMPARE(b.CommandsFrom(before), (std::vector<std::string>{"09000004", "08000004"}));
         QCOMPARE(b.Index("Fuse1"), -1);
         QCOMPARE(b.Index("Fuse2"), 0);
-        QCOMPARE(b.Text("DisplayFuse2"), QStringLiteral("Enable(Program)"));
-        QCOMPARE(b.Text("DisplayLock1"), QStringLiteral("Enable(Program)"));
-        QCOMPARE(b.Text("DisplayLock2"), QStringLiteral("Enable(Program)"));
-        QCOMPARE(b.Text("DisplayLock3"), QStringLiteral("Disable(Erase)"));
+        QCOMPARE(b.Fields(), QStringList({"Not Present", "Enable(Program)", "Enable(Program)",
+                                          "Enable(Program)", "Disable(Erase)"}));
         QCOMPARE(b.Text("FuseResult"), QStringLiteral("Read Fuse Complete"));
         QCOMPARE(b.Text("LockBit3"), QStringLiteral("Lock Bit3"));
         QCOMPARE(b.Button("CancleFuse")->text(), QStringLiteral("Exit"));
@@ -115,8 +124,7 @@ private slots:
 
     void The2313FuseByteFillsBothGroupsAndTheLockFields() {
         Bench b;
-        b.Connect();
-        b.Choose("AT90S2313");
+        b.ConnectAndChoose("AT90S2313");
         b.programmer.Settings().lowerCaseHex = true;  // the reply "5f"
         b.programmer.Chip("06").WriteFuses(0x01);     // FSTRT erased, SPIEN programmed
         b.programmer.Chip("06").Lock(1);
@@ -126,19 +134,15 @@ private slots:
         QVERIFY(b.In<QGroupBox>("Fuse1")->isEnabled());
         QCOMPARE(b.In<QGroupBox>("Fuse1")->title(), QStringLiteral("FSTRT"));
         QCOMPARE(b.Index("Fuse1"), 1);
-        QCOMPARE(b.Text("DisplayFuse1"), QStringLiteral("Disable(Erase)"));
         QCOMPARE(b.Index("Fuse2"), 0);
-        QCOMPARE(b.Text("DisplayFuse2"), QStringLiteral("Enable(Program)"));
-        QCOMPARE(b.Text("DisplayLock1"), QStringLiteral("Enable(Program)"));
-        QCOMPARE(b.Text("DisplayLock2"), QStringLiteral("Disable(Erase)"));
-        QCOMPARE(b.Text("DisplayLock3"), QStringLiteral("Not Present"));
+        QCOMPARE(b.Fields(), QStringList({"Disable(Erase)", "Enable(Program)", "Enable(Program)",
+                                          "Disable(Erase)", "Not Present"}));
         QCOMPARE(b.Text("FuseResult"), QStringLiteral("Read Fuse Complete"));
     }
 
     void WriteThatTheChipTakesPassesWithEnq() {
         Bench b;
-        b.Connect();
-        b.Choose("AT90S2313");
+        b.ConnectAndChoose("AT90S2313");
         sim::Chip& chip = b.programmer.Chip("06");
         b.OpenFuse([&] {
             b.Pick("Fuse1", 1);
@@ -158,8 +162,7 @@ private slots:
 
     void WriteThatDoesNotTakeShowsTheDeviceStateAndTheErrorBox() {
         Bench b;
-        b.Connect();
-        b.Choose("AT90S2313");
+        b.ConnectAndChoose("AT90S2313");
         // The chip acknowledges the write, but its fuses come back as they were (FSTRT and SPIEN
         // both erased: read-back 21h against 01h written).
         sim::Chip& chip = b.programmer.Chip("06");
@@ -188,8 +191,7 @@ private slots:
 
     void CancleWhileReadingAsksAndYesEndsTheRead() {
         Bench b;
-        b.Connect();
-        b.Choose("AT90S2313");
+        b.ConnectAndChoose("AT90S2313");
         b.programmer.Faults().Add(sim::Delayed({sim::Exchange::ReadFuse, 0}, 1'200'000));
         b.dialogs.answers.push_back(true);
         QString captionWhileBusy;
@@ -218,8 +220,7 @@ private slots:
 
     void CloseBoxDuringAReadClosesWhenTheReadIsOver() {
         Bench b;
-        b.Connect();
-        b.Choose("AT89S8252");
+        b.ConnectAndChoose("AT89S8252");
         bool visibleAfterClose = false;
         b.clock.After(200, [&] {
             b.Fuse().close();
@@ -239,8 +240,7 @@ private slots:
 
     void EscapeWhileIdleClosesAndSendsNothing() {
         Bench b;
-        b.Connect();
-        b.Choose("AT90S2343");
+        b.ConnectAndChoose("AT90S2343");
         std::string sentBefore;
         bool visible = true;
         b.OpenFuse([&] {
