@@ -69,7 +69,6 @@ std::string Console::Prefix(std::size_t port) const {
 void Console::Attach(std::size_t port, PortHooks hooks) {
     std::lock_guard lock(mutex_);
     Port& p = ports_[port];
-    p.active = true;
     p.hooks = std::move(hooks);
     // A Ctrl-C or a SIGTERM that came while this port was still starting up applies to it too.
     if (terminated_) {
@@ -266,7 +265,7 @@ void Console::Interrupt() {
     ++stopRound_;
     // Ports that already ended this round's pass wait for the round's answer, which is now Exit.
     for (Port& p : ports_) {
-        if (p.active && p.reported < round_)
+        if (p.active && p.hooks.post && p.reported < round_)
             p.hooks.post(p.hooks.interrupt);
     }
 }
@@ -285,7 +284,7 @@ void Console::Terminate() {
     if (state_ == RoundState::Prompting)
         DecideLocked(NextPass::Exit);
     for (Port& p : ports_) {
-        if (p.active)
+        if (p.active && p.hooks.post)
             p.hooks.post(p.hooks.terminate);
     }
 }

@@ -69,7 +69,8 @@ public:
     const std::string& Label(std::size_t port) const { return ports_[port].label; }
 
     // --- from a port's thread
-    // The port's job starts; from now on Ctrl-C reaches it.
+    // The port's job starts; from now on Ctrl-C reaches it. Every port counts as running from
+    // the start, so a round never closes before a port that is slow to start has reported.
     void Attach(std::size_t port, PortHooks hooks);
     // The port's job is over; nothing is posted to it any more.
     void Detach(std::size_t port);
@@ -109,8 +110,8 @@ public:
 private:
     struct Port {
         std::string label;
-        bool active = false;
-        PortHooks hooks;
+        bool active = true;        // until Detach
+        PortHooks hooks;           // empty until Attach
         std::size_t reported = 0;  // passes reported so far
         PassRecord last;
         std::string lastMessage;
