@@ -163,11 +163,20 @@ void Console::DecideLocked(NextPass next) {
 
 bool Console::AskStop(std::size_t port) {
     std::unique_lock lock(mutex_);
-    const std::string prefix = Prefix(port);
+    const bool yes = AskStopLocked(lock, port);
+    // A stop confirmed while a command frame was being sent would otherwise leave the pass
+    // waiting out the reply's limit (15 s for an erase) after the frame's remaining characters.
+    const Port& p = ports_[port];
+    if (yes && p.hooks.post && p.hooks.stopConfirmed)
+        p.hooks.post(p.hooks.stopConfirmed);
+    return yes;
+}
+
+bool Console::AskStopLocked(std::unique_lock<std::mutex>& lock, std::size_t port) {
     if (!settings_.interactive || terminated_ || (inputClosed_ && input_.empty())) {
         // Nobody can answer: a script that is stopped wants to stop, and must never hang here.
         ClearBarLocked();
-        err_ << prefix << kStopQuestion << " Yes\n";
+        err_ << Prefix(port) << kStopQuestion << " Yes\n";
         err_.flush();
         return true;
     }

@@ -38,11 +38,13 @@ struct ConsoleSettings {
 };
 
 // What the console asks of a port. `post` runs a task on the port's own thread, inside its waits;
-// `interrupt` (Ctrl-C) and `terminate` (SIGTERM) are such tasks.
+// the others are such tasks: `interrupt` (Ctrl-C), `terminate` (SIGTERM), and `stopConfirmed`,
+// posted when the port's stop question was answered Yes.
 struct PortHooks {
     std::function<void(std::function<void()>)> post;
     std::function<void()> interrupt;
     std::function<void()> terminate;
+    std::function<void()> stopConfirmed;
 };
 
 // One port's gauge and current line, written by its thread and read by the bar.
@@ -120,6 +122,7 @@ private:
     enum class RoundState { Collecting, Prompting };
 
     std::string Prefix(std::size_t port) const;
+    bool AskStopLocked(std::unique_lock<std::mutex>& lock, std::size_t port);
     void ClearBarLocked();
     // Moves the round on as far as the reports and the input allow.
     void AdvanceLocked();

@@ -46,6 +46,7 @@ PortResult PortJob::Run() {
                                        [this](std::function<void()> task) { backend_.Post(std::move(task)); },
                                        [this] { Interrupt(); },
                                        [this] { Terminate(); },
+                                       [this] { StopConfirmed(); },
                                    });
     RunSteps();
     shared_.console.Detach(index_);
@@ -63,6 +64,14 @@ void PortJob::Interrupt() {
     } else {
         interrupted_ = true;  // between steps: the next one does not begin
     }
+}
+
+void PortJob::StopConfirmed() {
+    interrupted_ = true;
+    // The pass ends at its next wait for the programmer, as a confirmed stop ends a wait, instead
+    // of after the wait's full limit when the stop came during a send.
+    if (session_.State() == RunState::Pass)
+        session_.Flags().ForceStop = true;
 }
 
 void PortJob::Terminate() {

@@ -46,6 +46,7 @@ public:
     // On the port's thread (posted by the console).
     void Interrupt();
     void Terminate();
+    void StopConfirmed();
 
 private:
     void RunSteps();

@@ -26,8 +26,10 @@ TEST(ConsoleQuestion, OneCtrlCAsksOnceForEveryPortAndAnswersThemAll) {
     settings.multiPort = true;
     Console console(settings, out, err, {"Com1", "Com2"});
     std::atomic<int> interrupts{0};
+    std::atomic<int> confirmed{0};
     for (std::size_t port : {0u, 1u}) {
-        console.Attach(port, {[](std::function<void()> task) { task(); }, [&] { ++interrupts; }, [] {}});
+        console.Attach(port, {[](std::function<void()> task) { task(); }, [&] { ++interrupts; }, [] {},
+                              [&] { ++confirmed; }});
     }
     console.Interrupt();
     EXPECT_EQ(interrupts.load(), 2);
@@ -41,6 +43,7 @@ TEST(ConsoleQuestion, OneCtrlCAsksOnceForEveryPortAndAnswersThemAll) {
     first.join();
     second.join();
     EXPECT_EQ(noes.load(), 2);
+    EXPECT_EQ(confirmed.load(), 0);
     EXPECT_EQ(err.str(), std::string(kStopQuestion) + " [Y/n] ");
     // Answered No: a Ctrl-C that reaches a port late does not stop it.
     EXPECT_FALSE(console.StopWanted());
@@ -51,7 +54,8 @@ TEST(ConsoleQuestion, PortStartingAfterCtrlCIsStoppedToo) {
     Console console({}, out, err, {"Com1"});
     console.Interrupt();
     bool interrupted = false;
-    console.Attach(0, {[](std::function<void()> task) { task(); }, [&] { interrupted = true; }, [] {}});
+    console.Attach(0,
+                   {[](std::function<void()> task) { task(); }, [&] { interrupted = true; }, [] {}, [] {}});
     EXPECT_TRUE(interrupted);
 }
 

@@ -255,6 +255,19 @@ const QuestionCase kQuestionCases[] = {
 INSTANTIATE_TEST_SUITE_P(Answers, StopQuestion, ::testing::ValuesIn(kQuestionCases),
                          [](const ::testing::TestParamInfo<QuestionCase>& p) { return p.param.name; });
 
+TEST_F(Production, CtrlCWhileACommandIsSentStillStopsAtOnce) {
+    env.ports["vA"].prepare = [](sim::Bench& b, Console& console) {
+        // Inside the pause of the erase frame, after its CAN: the stop drops one character of the
+        // frame, and the reply would be waited for 15 s.
+        b.clock.At(150, [&console] { console.Interrupt(); });
+    };
+    const CliRun run = Run({"-p", "vA", "-d", "AT89C51", "erase"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Erase.....Time-Out\nCommand......Abort\nSuccess : 0\nFailure : 1\n");
+    EXPECT_LT(BenchOf(0).clock.Now(), 1000);
+    EXPECT_EQ(BenchOf(0).programmer.Firmware().Commands().size(), 1u);  // the erase frame never counted
+}
+
 TEST_F(Production, CtrlCDuringATransferIsABreak) {
     env.ports["vA"].prepare = [](sim::Bench& b, Console& console) {
         b.clock.At(1500, [&console] { console.Interrupt(); });
