@@ -153,6 +153,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     settings.multiPort = o.ports.size() > 1;
     settings.width = env.TerminalWidth();
     Console console(settings, env.Out(), env.Err(), job->labels);
+    if (trace)
+        console.OnTick([&trace] { trace->Flush(); });
     RunShared shared{*job, info, console, log.get(), trace.get()};
 
     std::vector<PortResult> results(o.ports.size());

@@ -326,6 +326,12 @@ void Console::DrawProgress() {
     barShown_ = true;
 }
 
+void Console::Tick() {
+    DrawProgress();
+    if (tick_)
+        tick_();
+}
+
 void Console::ClearProgress() {
     std::lock_guard lock(mutex_);
     ClearBarLocked();

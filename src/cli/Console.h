@@ -106,6 +106,12 @@ public:
     bool WaitsForInput();
     // Redraws the bar (on a terminal, while no question or prompt is open).
     void DrawProgress();
+    // Something to do every tick of the terminal loop besides the bar (flushing the trace).
+    void OnTick(std::function<void()> tick) { tick_ = std::move(tick); }
+    // Whether the terminal loop needs to tick at all.
+    bool NeedsTicks() const { return settings_.progressBar || tick_ != nullptr; }
+    // The terminal loop's tick, ten times a second: the bar and the tick hook.
+    void Tick();
     // Removes the bar from the screen.
     void ClearProgress();
 
@@ -155,6 +161,7 @@ private:
     bool answer_ = true;
 
     bool barShown_ = false;
+    std::function<void()> tick_;  // set before the ports start
 };
 
 }  // namespace kvqor::cli

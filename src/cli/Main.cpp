@@ -91,7 +91,7 @@ public:
         settings.inputFd = readInput ? STDIN_FILENO : -1;
         settings.signalFd = signalFd_;
         settings.wakeFd = wake[0];
-        settings.drawProgress = console.Settings().progressBar;
+        settings.tick = console.NeedsTicks();
         RunTerminalLoop(console, settings, [&] { return finished.load() == ports.size(); });
         for (QThread* t : threads) {
             t->wait();

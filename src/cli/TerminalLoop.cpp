@@ -12,7 +12,7 @@ namespace kvqor::cli {
 
 namespace {
 
-constexpr int kProgressIntervalMs = 100;
+constexpr int kTickMs = 100;
 
 // Hands complete lines to the console; at the end of input the unfinished one too.
 class LineSplitter {
@@ -59,7 +59,7 @@ void RunTerminalLoop(Console& console, const TerminalLoopSettings& settings,
     int inputFd = settings.inputFd;
     while (!finished()) {
         pollfd fds[3] = {{settings.wakeFd, POLLIN, 0}, {settings.signalFd, POLLIN, 0}, {inputFd, POLLIN, 0}};
-        const int n = ::poll(fds, 3, settings.drawProgress ? kProgressIntervalMs : -1);
+        const int n = ::poll(fds, 3, settings.tick ? kTickMs : -1);
         if (n < 0 && errno != EINTR)
             break;
         if (fds[0].revents != 0) {
@@ -86,8 +86,8 @@ void RunTerminalLoop(Console& console, const TerminalLoopSettings& settings,
                 inputFd = -1;  // poll ignores a negative descriptor
             }
         }
-        if (settings.drawProgress)
-            console.DrawProgress();
+        if (settings.tick)
+            console.Tick();
     }
 }
 

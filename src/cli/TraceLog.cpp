@@ -61,6 +61,12 @@ void TraceLog::Write(std::string_view port, TraceDirection direction, std::uint8
                  name.c_str());
 }
 
+void TraceLog::Flush() {
+    std::lock_guard lock(mutex_);
+    if (file_ != nullptr)
+        std::fflush(file_);
+}
+
 bool TraceLog::Close(std::string& error) {
     std::lock_guard lock(mutex_);
     if (file_ == nullptr)

@@ -29,6 +29,8 @@ public:
     // Creates or empties `path`. False with the system's reason when it cannot.
     bool Open(const std::string& path, std::string& error);
     void Write(std::string_view port, TraceDirection direction, std::uint8_t byte, Millis at);
+    // Hands what was written to the system, so the file is never far behind the line.
+    void Flush();
     // Flushes and closes; false with the reason when something could not be written.
     bool Close(std::string& error);
 

@@ -10,20 +10,15 @@
 
 #include "device/IntelHex.h"
 #include "link/ControlBytes.h"
+#include "tests/cli/CliTestSupport.h"
 #include "tests/cli/VirtualEnvironment.h"
 
 namespace kvqor::cli {
 namespace {
 
 using sim::Exchange;
+using namespace test;
 namespace fs = std::filesystem;
-
-const std::string kExample = KVQOR_SOURCE_DIR "/examples/blink51_at89c2051.hex";
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 HexImage ExampleImage() {
     HexImage image;
@@ -36,20 +31,6 @@ HexImage ExampleImage() {
 void HoldsExample(sim::Bench& bench, Console&) {
     const HexImage image = ExampleImage();
     bench.programmer.Chip("01").Fill(std::span<const std::uint8_t>(image.data(), 0x800));
-}
-
-std::string Counters(int pass, int fail) {
-    return "Success : " + std::to_string(pass) + "\nFailure : " + std::to_string(fail) + "\n";
-}
-
-// A fresh folder per test for the files a run writes.
-fs::path TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path folder = fs::path(::testing::TempDir()) / "kvqor-cli" /
-                      (std::string(info->test_suite_name()) + "." + info->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
 }
 
 // ---- every command passes
@@ -325,7 +306,7 @@ void PrintTo(const InputCase& c, std::ostream* os) {
 class BadInput : public CliFixture, public ::testing::WithParamInterface<InputCase> {
 protected:
     void SetUp() override {
-        folder = TempFolder();
+        folder = TestFolder();
         std::ofstream(folder / "format.hex") << ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF00\r\n garbage\r\n";
         std::ofstream(folder / "checksum.hex")
             << ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\r\n:00000001FF\r\n";
@@ -457,6 +438,21 @@ TEST_F(CliFixture, DumpShowsTheViewersRowsUpToThePartsEnd) {
         return CliRun{RunCli({"dump", kExample}, again), again.out.str(), again.err.str()};
     }();
     EXPECT_EQ(std::count(plain.out.begin(), plain.out.end(), '\n'), 12);
+}
+
+TEST_F(CliFixture, WhatTheWindowWouldAskInABoxIsANote) {
+    // The AT90S8535 sits in the socket through its adapter: the window shows a picture and waits;
+    // the command line says so and goes on.
+    const CliRun run = Run({"-p", "vA", "-d", "AT90S8535", "erase"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "kvqor-cli: note: This Device Used With Adapter AT90S8535\n");
+    // A dump of a file that ends beyond the part only warns: nothing goes to a chip.
+    const fs::path folder = TestFolder();
+    std::ofstream(folder / "big.hex") << ":02080000AABB91\r\n";
+    VirtualEnvironment again;
+    EXPECT_EQ(RunCli({"-d", "AT89C2051", "dump", (folder / "big.hex").string()}, again), 0);
+    EXPECT_EQ(again.err.str(), "kvqor-cli: note: End Buffer Over End Device: " +
+                                   (folder / "big.hex").string() + " ends at 0801H, AT89C2051 at 07FFH\n");
 }
 
 TEST_F(CliFixture, HelpAndVersion) {

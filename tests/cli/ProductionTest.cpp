@@ -11,38 +11,19 @@
 #include <regex>
 
 #include "device/IntelHex.h"
+#include "tests/cli/CliTestSupport.h"
 #include "tests/cli/VirtualEnvironment.h"
 
 namespace kvqor::cli {
 namespace {
 
 using sim::Exchange;
+using namespace test;
 namespace fs = std::filesystem;
-
-const std::string kExample = KVQOR_SOURCE_DIR "/examples/blink51_at89c2051.hex";
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
 
 class Production : public CliFixture {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::path(::testing::TempDir()) / "kvqor-cli" /
-                 (std::string(info->test_suite_name()) + "." + info->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
+    void SetUp() override { folder = TestFolder(); }
     std::string In(const char* name) const { return (folder / name).string(); }
 
     fs::path folder;

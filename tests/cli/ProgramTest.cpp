@@ -19,13 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/CliTestSupport.h"
+
 namespace kvqor::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-const std::string kExample = KVQOR_SOURCE_DIR "/examples/blink51_at89c2051.hex";
+using namespace test;
 
 std::vector<char*> Argv(const std::string& program, std::vector<std::string>& args) {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -136,10 +137,6 @@ ProgramRun RunProgram(std::vector<std::string> args, const std::string& input = 
     return run;
 }
 
-std::string Counters(int pass, int fail) {
-    return "Success : " + std::to_string(pass) + "\nFailure : " + std::to_string(fail) + "\n";
-}
-
 const std::string kAutoPassed =
     "Erase.........Pass\nBlank.........Pass\nProgram.......Pass\nVerify........Pass\nLock..........Pass\n"
     "Auto Program..Pass\n" +
@@ -169,18 +166,20 @@ TEST(Program, RepeatIsDrivenThroughStandardInput) {
 }
 
 TEST(Program, CtrlCWithoutATerminalStopsThePass) {
-    // The blank check's reply comes 5 s after its command; Ctrl-C comes at 1.5 s, well after the
-    // identification and the command (some 0.2 s).
+    // The blank check's reply comes 5 s after its command. Ctrl-C comes once the trace, which is
+    // never more than a tenth of a second behind the line, shows the command ("0A03FF01").
     SimProcess sim({"--unpaced", "--fault", "delay,at=blank,ms=5000"});
+    const std::string trace = (TestFolder() / "line.trace").string();
     bool sent = false;
     const auto start = Clock::now();
-    const ProgramRun run =
-        RunProgram({"-p", sim.Port(), "-d", "AT89C1051", "blank"}, {}, [&](pid_t pid, const std::string&) {
-            if (!sent && Clock::now() - start > std::chrono::milliseconds(1500)) {
-                ::kill(pid, SIGINT);
-                sent = true;
-            }
-        });
+    const ProgramRun run = RunProgram({"-p", sim.Port(), "-d", "AT89C1051", "--trace", trace, "blank"}, {},
+                                      [&](pid_t pid, const std::string&) {
+                                          if (!sent && ReadText(trace).find("'A'") != std::string::npos) {
+                                              ::kill(pid, SIGINT);
+                                              sent = true;
+                                          }
+                                      });
+    EXPECT_TRUE(sent);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Blank.....Time-Out\nCommand......Abort\n" + Counters(0, 1));
     EXPECT_EQ(run.err, "Do you want to Stop Command..? Yes\n");
