@@ -33,8 +33,10 @@ public:
 
     void PumpEvents(Millis wakeAt) override {
         ++pumpSteps_;
-        if (clock_.RunDue()) return;
-        if (wakeAt <= clock_.Now()) return;
+        if (clock_.RunDue())
+            return;
+        if (wakeAt <= clock_.Now())
+            return;
         if (!clock_.HasPending() && wakeAt == kForever) {
             throw HangError("a wait would sleep forever: nothing is scheduled and it has no deadline");
         }
@@ -50,10 +52,12 @@ public:
 
     bool Confirm(std::string_view text) override {
         boxes_.push_back({RecordedBox::Kind::Question, std::string(text), clock_.Now()});
-        if (answers_.empty()) throw std::logic_error("confirmation box with no scripted answer: " + std::string(text));
+        if (answers_.empty())
+            throw std::logic_error("confirmation box with no scripted answer: " + std::string(text));
         const auto [yes, thinkMs] = answers_.front();
         answers_.pop_front();
-        if (thinkMs > 0) clock_.AdvanceTo(clock_.Now() + thinkMs);
+        if (thinkMs > 0)
+            clock_.AdvanceTo(clock_.Now() + thinkMs);
         return yes;
     }
 
@@ -70,7 +74,10 @@ public:
     const std::vector<std::string>& Statuses() const { return statuses_; }
     std::string Status() const { return statuses_.empty() ? std::string() : statuses_.back(); }
     std::size_t PumpSteps() const { return pumpSteps_; }
-    void ClearRecords() { boxes_.clear(); statuses_.clear(); }
+    void ClearRecords() {
+        boxes_.clear();
+        statuses_.clear();
+    }
 
 private:
     struct Answer {

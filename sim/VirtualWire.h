@@ -26,7 +26,9 @@ public:
 
     // --- the PC's side
     bool IsOpen() const override { return open_; }
-    std::size_t OutFree() const override { return outCapacity_ > held_.size() ? outCapacity_ - held_.size() : 0; }
+    std::size_t OutFree() const override {
+        return outCapacity_ > held_.size() ? outCapacity_ - held_.size() : 0;
+    }
     void Put(std::string_view chars) override {
         for (char c : chars) {
             const auto b = static_cast<std::uint8_t>(c);
@@ -62,12 +64,14 @@ public:
     }
     // The byte arrives in the PC's receive buffer now (ignored while the line is down).
     void DeliverNow(std::uint8_t b) {
-        if (!open_) return;
+        if (!open_)
+            return;
         rx_.push_back(b);
         log_.push_back({LineEvent::Kind::Received, b, clock_.Now()});
     }
     void SendToPcNow(std::string_view bytes) {
-        for (char c : bytes) SendToPc(static_cast<std::uint8_t>(c), clock_.Now());
+        for (char c : bytes)
+            SendToPc(static_cast<std::uint8_t>(c), clock_.Now());
     }
 
     // The line is lost (an adapter pulled out): closed from now on, pending bytes gone.
@@ -103,12 +107,14 @@ private:
 
     void Transmit(std::uint8_t b) {
         log_.push_back({LineEvent::Kind::Sent, b, clock_.Now()});
-        if (peer_) peer_(b);
+        if (peer_)
+            peer_(b);
     }
     std::string Bytes(LineEvent::Kind kind) const {
         std::string out;
         for (const auto& e : log_) {
-            if (e.kind == kind) out.push_back(static_cast<char>(e.byte));
+            if (e.kind == kind)
+                out.push_back(static_cast<char>(e.byte));
         }
         return out;
     }

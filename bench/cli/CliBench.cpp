@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
         }
         if (oneWall == 0)
             oneWall = m.wallSeconds;
-        std::printf("%8d %10.2f %8.3f %9.2f %11.2f%% %8d\n", n, m.wallSeconds, m.wallSeconds / oneWall, m.cpuSeconds,
-                    100.0 * m.cpuSeconds / m.wallSeconds, m.status);
+        std::printf("%8d %10.2f %8.3f %9.2f %11.2f%% %8d\n", n, m.wallSeconds, m.wallSeconds / oneWall,
+                    m.cpuSeconds, 100.0 * m.cpuSeconds / m.wallSeconds, m.status);
         std::fflush(stdout);
         if (m.status != 0)
             worst = 1;

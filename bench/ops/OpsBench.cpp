@@ -65,10 +65,11 @@ void Report(const char* what, const Figures& f, bool paced) {
     // protocol, not of the line, and is added to the line's own time.
     const double lineSeconds = static_cast<double>(f.chars) * 10.0 / 19200.0 + 0.1;
     if (paced) {
-        std::printf("%-28s %s  %7.2f s for %6ld chars; line's own time %7.2f s; ratio %.3f (goal <= 1.02); "
-                    "CPU %.2f %% of one core (goal <= 5 %%)\n",
-                    what, f.passed ? "pass" : "FAIL", f.wall, f.chars, lineSeconds, f.wall / lineSeconds,
-                    100.0 * f.cpu / f.wall);
+        std::printf(
+            "%-28s %s  %7.2f s for %6ld chars; line's own time %7.2f s; ratio %.3f (goal <= 1.02); "
+            "CPU %.2f %% of one core (goal <= 5 %%)\n",
+            what, f.passed ? "pass" : "FAIL", f.wall, f.chars, lineSeconds, f.wall / lineSeconds,
+            100.0 * f.cpu / f.wall);
     } else {
         std::printf("%-28s %s  %7.3f s for %6ld chars (goal < 0.5 s); CPU %.2f s\n", what,
                     f.passed ? "pass" : "FAIL", f.wall, f.chars, f.cpu);
@@ -77,7 +78,8 @@ void Report(const char* what, const Figures& f, bool paced) {
 
 int Run() {
     HexImage image{};
-    for (std::size_t a = 0; a < image.size(); ++a) image[a] = static_cast<std::uint8_t>(a * 37 + (a >> 8));
+    for (std::size_t a = 0; a < image.size(); ++a)
+        image[a] = static_cast<std::uint8_t>(a * 37 + (a >> 8));
 
     for (const bool paced : {true, false}) {
         PtySession line(Settings(paced));
@@ -85,9 +87,10 @@ int Run() {
         Workspace& ws = line.session.GetWorkspace();
         ws.SelectDeviceChange(static_cast<int>(*FindDevice("AT89C55")));
         ws.Buffer.HexBuffer = image;
-        Report(paced ? "Program AT89C55 at 19200" : "Program AT89C55 unpaced", Measure(line, Operation::Program),
+        Report(paced ? "Program AT89C55 at 19200" : "Program AT89C55 unpaced",
+               Measure(line, Operation::Program), paced);
+        Report(paced ? "Read AT89C55 at 19200" : "Read AT89C55 unpaced", Measure(line, Operation::Read),
                paced);
-        Report(paced ? "Read AT89C55 at 19200" : "Read AT89C55 unpaced", Measure(line, Operation::Read), paced);
 
         if (paced) {
             // An operation that waits three seconds for Run, then Exit.
@@ -96,8 +99,8 @@ int Run() {
             const double cpu0 = ThreadCpuSeconds();
             line.session.RunOperation(Operation::Erase);
             const double wall = WallSeconds() - wall0;
-            std::printf("%-28s       %7.2f s; CPU %.3f %% of one core (goal about 0)\n", "Waiting for Run", wall,
-                        100.0 * (ThreadCpuSeconds() - cpu0) / wall);
+            std::printf("%-28s       %7.2f s; CPU %.3f %% of one core (goal about 0)\n", "Waiting for Run",
+                        wall, 100.0 * (ThreadCpuSeconds() - cpu0) / wall);
         }
     }
     return 0;

@@ -7,13 +7,18 @@ constexpr char kUpperDigits[] = "0123456789ABCDEF";
 }
 
 int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
-bool HEX(char c) { return HexDigitValue(c) >= 0; }
+bool HEX(char c) {
+    return HexDigitValue(c) >= 0;
+}
 
 std::string HexByteToStr2(std::uint8_t value) {
     return {kUpperDigits[value >> 4], kUpperDigits[value & 0x0F]};
@@ -26,8 +31,10 @@ std::string HexWordToStr4(std::uint16_t value) {
 
 std::uint8_t HexStr2ToByte(std::string_view text) {
     unsigned result = 0;
-    if (!text.empty() && HEX(text[0])) result += 16u * static_cast<unsigned>(HexDigitValue(text[0]));
-    if (text.size() > 1 && HEX(text[1])) result += static_cast<unsigned>(HexDigitValue(text[1]));
+    if (!text.empty() && HEX(text[0]))
+        result += 16u * static_cast<unsigned>(HexDigitValue(text[0]));
+    if (text.size() > 1 && HEX(text[1]))
+        result += static_cast<unsigned>(HexDigitValue(text[1]));
     return static_cast<std::uint8_t>(result);
 }
 

@@ -11,7 +11,9 @@ namespace kvqor {
 
 // True for '0'-'9', 'A'-'F' and 'a'-'f'.
 bool HEX(char c);
-inline bool HEX(std::uint8_t c) { return HEX(static_cast<char>(c)); }
+inline bool HEX(std::uint8_t c) {
+    return HEX(static_cast<char>(c));
+}
 
 // Value of one hex digit (either case), or -1 for any other character.
 int HexDigitValue(char c);

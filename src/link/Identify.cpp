@@ -22,7 +22,8 @@ Identification ReadVersion(Link& link, std::string_view portLabel) {
 
     auto fail = [&link, &host]() {
         // Cut short because the window is closing: nobody is left to read the box.
-        if (!link.Flags().ForceStop) host.Message(MessageKind::Error, kHardwareNotFound);
+        if (!link.Flags().ForceStop)
+            host.Message(MessageKind::Error, kHardwareNotFound);
         link.SendByte(ctl::CAN);
         return Identification{};
     };
@@ -31,21 +32,25 @@ Identification ReadVersion(Link& link, std::string_view portLabel) {
     std::uint8_t sum = 0;
     for (int i = 0; i < 8; ++i) {
         std::uint8_t b = 0;
-        if (!link.ReadByte(b, kShortReplyMs)) return fail();
+        if (!link.ReadByte(b, kShortReplyMs))
+            return fail();
         sum = static_cast<std::uint8_t>(sum + b);
         code.push_back(static_cast<char>(b));
     }
     std::string sumText;
     for (int i = 0; i < 2; ++i) {
         std::uint8_t b = 0;
-        if (!link.ReadByte(b, kShortReplyMs)) return fail();
+        if (!link.ReadByte(b, kShortReplyMs))
+            return fail();
         sumText.push_back(static_cast<char>(b));
     }
-    if (HexStr2ToByte(sumText) != sum) return fail();
+    if (HexStr2ToByte(sumText) != sum)
+        return fail();
 
     link.SendByte(ctl::DC3);
     std::uint8_t reply = 0;
-    if (!link.ReadByte(reply, kShortReplyMs) || reply != ctl::ACK) return fail();
+    if (!link.ReadByte(reply, kShortReplyMs) || reply != ctl::ACK)
+        return fail();
 
     host.ShowStatus(HardwareFoundStatus(portLabel));
     link.SendByte(ctl::CAN);

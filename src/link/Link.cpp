@@ -21,7 +21,8 @@ bool Link::StopConfirmed() {
         flags_.ExitRequest = true;
         return true;
     }
-    if (!flags_.StopRequest) return false;
+    if (!flags_.StopRequest)
+        return false;
     flags_.StopRequest = false;
     if (host_.Confirm(kStopQuestion)) {
         flags_.ExitRequest = true;
@@ -42,12 +43,15 @@ void Link::SendByte(std::uint8_t c) {
         const bool room = wire_->OutFree() >= 1;
         host_.PumpEvents(room || StopPending() ? 0 : kForever);
         // A forced stop never drops a character: the CAN that ends the command must still go out.
-        if (!flags_.ForceStop && StopConfirmed()) return;
-        if (!IsOpen()) return;  // the line was lost while we waited: nothing to send it on
+        if (!flags_.ForceStop && StopConfirmed())
+            return;
+        if (!IsOpen())
+            return;  // the line was lost while we waited: nothing to send it on
         if (wire_->OutFree() >= 1) {
             const char ch = static_cast<char>(c);
             wire_->Put(std::string_view(&ch, 1));
-            if (trace_) trace_(TraceDirection::Sent, c, host_.Now());
+            if (trace_)
+                trace_(TraceDirection::Sent, c, host_.Now());
             return;
         }
     }
@@ -60,14 +64,16 @@ void Link::SendWord(std::uint8_t value) {
 }
 
 void Link::SendCommand(std::string_view command) {
-    if (!IsOpen()) return;
+    if (!IsOpen())
+        return;
     SendByte(ctl::CAN);
     // The programmer takes CAN as "forget what you were doing"; give it time to settle before
     // the new frame, then drop whatever it said meanwhile.
     host_.Pause(kFramePauseMs);
     DiscardBuffers();
     SendByte(ctl::STX);
-    for (char c : command) SendByte(c);
+    for (char c : command)
+        SendByte(c);
     SendByte(ctl::ETX);
     SendWord(FrameChecksum(command));
 }
@@ -79,19 +85,25 @@ bool Link::ReadByte(std::uint8_t& value, Millis limitMs) {
     for (;;) {
         // A line already lost has nothing more to bring: do not sleep out the limit.
         host_.PumpEvents(CharReady() || StopPending() || !IsOpen() ? 0 : deadline);
-        if (StopConfirmed()) return false;
-        if (!CharReady() && (host_.Now() >= deadline || !IsOpen())) timeOutFlag_ = true;
-        if (CharReady() || timeOutFlag_) break;
+        if (StopConfirmed())
+            return false;
+        if (!CharReady() && (host_.Now() >= deadline || !IsOpen()))
+            timeOutFlag_ = true;
+        if (CharReady() || timeOutFlag_)
+            break;
     }
-    if (!CharReady()) return false;
+    if (!CharReady())
+        return false;
     value = wire_->TakeChar();
     timeOutFlag_ = false;
-    if (trace_) trace_(TraceDirection::Received, value, host_.Now());
+    if (trace_)
+        trace_(TraceDirection::Received, value, host_.Now());
     return true;
 }
 
 void Link::DiscardBuffers() {
-    if (wire_ == nullptr) return;
+    if (wire_ == nullptr)
+        return;
     wire_->DiscardInput();
     wire_->DiscardOutput();
 }

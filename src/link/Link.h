@@ -16,9 +16,9 @@
 
 namespace kvqor {
 
-inline constexpr Millis kLongReplyMs = 15000;   // erase, blank check and lock replies
-inline constexpr Millis kShortReplyMs = 1500;   // every other wait for the programmer
-inline constexpr Millis kFramePauseMs = 100;    // pause after the CAN that starts a frame
+inline constexpr Millis kLongReplyMs = 15000;  // erase, blank check and lock replies
+inline constexpr Millis kShortReplyMs = 1500;  // every other wait for the programmer
+inline constexpr Millis kFramePauseMs = 100;   // pause after the CAN that starts a frame
 
 inline constexpr std::string_view kStopQuestion = "Do you want to Stop Command..?";
 inline constexpr std::string_view kComportNotFound = "Comport Not Found";

@@ -60,14 +60,19 @@ void Session::RunOperation(Operation op) {
     current_ = op;
     BeforeRun();
     for (;;) {
-        if (!WaitForRun()) return;
+        if (!WaitForRun())
+            return;
         PassStart();
-        if (!PassOf(op)) return;  // the failure ending ran
-        if (!PassEnding()) return;
+        if (!PassOf(op))
+            return;  // the failure ending ran
+        if (!PassEnding())
+            return;
     }
 }
 
-void Session::StartRunClick() { flags_.RunRequest = true; }
+void Session::StartRunClick() {
+    flags_.RunRequest = true;
+}
 
 void Session::StopRunClick() {
     // The same button is Exit between passes and Stop during one.
@@ -79,7 +84,8 @@ void Session::StopRunClick() {
 }
 
 void Session::ResetCountClick() {
-    if (state_ == RunState::Pass) return;  // Reset is disabled during a pass
+    if (state_ == RunState::Pass)
+        return;  // Reset is disabled during a pass
     passTotal_ = 0;
     failTotal_ = 0;
     display_.ShowCounters(passTotal_, failTotal_);
@@ -95,14 +101,16 @@ void Session::AbortForClose() {
 }
 
 void Session::BeforeRun() {
-    for (int line = 1; line <= kResultLines; ++line) display_.SetLine(line, "");
+    for (int line = 1; line <= kResultLines; ++line)
+        display_.SetLine(line, "");
     display_.HideGauge();
     flags_.Clear();
     SetState(RunState::WaitingForRun);
 }
 
 void Session::AfterRun() {
-    for (int line = 1; line <= kResultLines; ++line) display_.SetLine(line, "");
+    for (int line = 1; line <= kResultLines; ++line)
+        display_.SetLine(line, "");
     display_.HideGauge();
     flags_.Clear();
     flags_.ForceStop = false;
@@ -133,7 +141,8 @@ bool Session::WaitForRun() {
 }
 
 void Session::PassStart() {
-    for (int line = 1; line <= kResultLines; ++line) display_.SetLine(line, "");
+    for (int line = 1; line <= kResultLines; ++line)
+        display_.SetLine(line, "");
     SetState(RunState::Pass);
     display_.ShowGauge(workspace_.DeviceEnd());
 }
@@ -164,13 +173,27 @@ std::string Session::Command(std::string_view opcodeAndParameter) const {
 bool Session::PassOf(Operation op) {
     bool passed = false;
     switch (op) {
-        case Operation::Erase: passed = SingleReply(1, Command("050000"), kEraseTexts); break;
-        case Operation::Blank: passed = SingleReply(1, Command("0A" + workspace_.CurEnd), kBlankTexts); break;
-        case Operation::Lock1: passed = SingleReply(1, Command("030001"), kLock1Texts); break;
-        case Operation::Lock2: passed = SingleReply(1, Command("030002"), kLock2Texts); break;
-        case Operation::Lock3: passed = SingleReply(1, Command("030003"), kLock3Texts); break;
-        case Operation::Program: passed = BlockStep(1, Command("010000"), kProgramTexts); break;
-        case Operation::Verify: passed = BlockStep(1, Command("0C0000"), kVerifyTexts); break;
+        case Operation::Erase:
+            passed = SingleReply(1, Command("050000"), kEraseTexts);
+            break;
+        case Operation::Blank:
+            passed = SingleReply(1, Command("0A" + workspace_.CurEnd), kBlankTexts);
+            break;
+        case Operation::Lock1:
+            passed = SingleReply(1, Command("030001"), kLock1Texts);
+            break;
+        case Operation::Lock2:
+            passed = SingleReply(1, Command("030002"), kLock2Texts);
+            break;
+        case Operation::Lock3:
+            passed = SingleReply(1, Command("030003"), kLock3Texts);
+            break;
+        case Operation::Program:
+            passed = BlockStep(1, Command("010000"), kProgramTexts);
+            break;
+        case Operation::Verify:
+            passed = BlockStep(1, Command("0C0000"), kVerifyTexts);
+            break;
         case Operation::Read:
             display_.SetLine(1, kReadTexts.wait);
             link_.SendCommand(Command("060000"));
@@ -181,9 +204,11 @@ bool Session::PassOf(Operation op) {
                 display_.SetLine(1, kReadTexts.pass);
             }
             break;
-        case Operation::Auto: return AutoPass();
+        case Operation::Auto:
+            return AutoPass();
     }
-    if (!passed) FailureEnding(1);
+    if (!passed)
+        FailureEnding(1);
     return passed;
 }
 
@@ -208,7 +233,8 @@ bool Session::SingleReply(int line, std::string_view command, const SingleReplyT
 bool Session::BlockStep(int line, std::string_view command, const BlockTexts& texts) {
     display_.SetLine(line, texts.wait);
     link_.SendCommand(command);
-    if (!SendBlocks(line, texts)) return false;
+    if (!SendBlocks(line, texts))
+        return false;
     display_.SetLine(line, texts.pass);
     return true;
 }
@@ -229,8 +255,10 @@ bool Session::SendBlocks(int line, const BlockTexts& texts) {
     // in 32 bits so that a range ending at FFFFh cannot wrap back to 0000h.
     std::uint32_t address = 0;
     do {
-        if (!link_.ReadByte(b, kShortReplyMs)) return noReply();
-        if (b == ctl::NAK) return nak();
+        if (!link_.ReadByte(b, kShortReplyMs))
+            return noReply();
+        if (b == ctl::NAK)
+            return nak();
         if (b != ctl::DC1) {
             display_.SetLine(line, texts.error);
             return false;
@@ -240,8 +268,10 @@ bool Session::SendBlocks(int line, const BlockTexts& texts) {
     } while (address < end && address < 0x10000);
 
     // End request: one more DC1, answered with DC3.
-    if (!link_.ReadByte(b, kShortReplyMs)) return noReply();
-    if (b == ctl::NAK) return nak();
+    if (!link_.ReadByte(b, kShortReplyMs))
+        return noReply();
+    if (b == ctl::NAK)
+        return nak();
     if (b != ctl::DC1) {
         display_.SetLine(line, texts.error);
         return false;
@@ -249,9 +279,12 @@ bool Session::SendBlocks(int line, const BlockTexts& texts) {
     link_.SendByte(ctl::DC3);
 
     // Verdict.
-    if (!link_.ReadByte(b, kShortReplyMs)) return noReply();
-    if (b == ctl::ACK) return true;
-    if (b == ctl::NAK) return nak();
+    if (!link_.ReadByte(b, kShortReplyMs))
+        return noReply();
+    if (b == ctl::ACK)
+        return true;
+    if (b == ctl::NAK)
+        return nak();
     display_.SetLine(line, texts.error);
     return false;
 }
@@ -259,12 +292,14 @@ bool Session::SendBlocks(int line, const BlockTexts& texts) {
 void Session::SendBlock(std::uint32_t address, int line, const BlockTexts& texts) {
     const auto& buffer = workspace_.Buffer.HexBuffer;
     std::uint8_t sum = 0;
-    for (std::uint32_t k = 0; k < kBlockSize; ++k) sum = static_cast<std::uint8_t>(sum + buffer[address + k]);
+    for (std::uint32_t k = 0; k < kBlockSize; ++k)
+        sum = static_cast<std::uint8_t>(sum + buffer[address + k]);
     const std::string prefix(texts.progress);
     for (std::uint32_t k = 0; k < kBlockSize; ++k) {
         // A line lost mid-block: stop here rather than complain once per character; the next
         // wait ends at once and the failure ending reports it.
-        if (!link_.IsOpen()) return;
+        if (!link_.IsOpen())
+            return;
         const auto at = static_cast<std::uint16_t>(address + k);
         link_.SendWord(buffer[at]);
         display_.SetLine(line, prefix + HexWordToStr4(at));
@@ -277,7 +312,8 @@ std::string Session::ReadFailureReport() {
     std::string report;
     for (int i = 0; i < 4; ++i) {
         std::uint8_t c = 0;
-        if (link_.ReadByte(c, kShortReplyMs)) report.push_back(static_cast<char>(c));
+        if (link_.ReadByte(c, kShortReplyMs))
+            report.push_back(static_cast<char>(c));
     }
     return report;
 }
@@ -303,7 +339,8 @@ bool Session::ReadBlocks() {
     };
     auto readPair = [&](std::uint8_t& value) {
         char pair[2] = {};
-        if (!readHex(pair[0]) || !readHex(pair[1])) return false;
+        if (!readHex(pair[0]) || !readHex(pair[1]))
+            return false;
         value = HexStr2ToByte(std::string_view(pair, 2));
         return true;
     };
@@ -315,7 +352,8 @@ bool Session::ReadBlocks() {
         std::uint8_t sum = 0;
         for (std::uint32_t i = 0; i < kBlockSize; ++i) {
             std::uint8_t b = 0;
-            if (!readPair(b)) return false;
+            if (!readPair(b))
+                return false;
             const auto at = static_cast<std::uint16_t>(address + i);
             buffer[at] = b;  // kept even if the block fails later
             sum = static_cast<std::uint8_t>(sum + b);
@@ -323,7 +361,8 @@ bool Session::ReadBlocks() {
             display_.SetProgress(at);
         }
         std::uint8_t received = 0;
-        if (!readPair(received)) return false;
+        if (!readPair(received))
+            return false;
         if (received != sum) {
             display_.SetLine(1, kReadTexts.checksumError);
             return false;
@@ -353,7 +392,8 @@ bool Session::AutoPass() {
     const std::uint16_t max = workspace_.DeviceEnd();
     auto step = [&](int line, auto&& run) {
         display_.ShowGauge(max);  // each step sweeps the gauge from 0 again
-        if (run(line)) return true;
+        if (run(line))
+            return true;
         FailureEnding(line);
         return false;
     };
@@ -361,9 +401,11 @@ bool Session::AutoPass() {
         step(1, [&](int l) { return SingleReply(l, Command("050000"), kEraseTexts); }) &&
         step(2, [&](int l) { return SingleReply(l, Command("0A" + workspace_.CurEnd), kBlankTexts); }) &&
         step(3, [&](int l) { return BlockStep(l, Command("010000"), kProgramTexts); }) &&
-        step(4, [&](int l) { return BlockStep(l, Command("0C0000"), kVerifyTexts); }) &&
-        step(5, [&](int l) { return SingleReply(l, Command("03" + workspace_.CurLockBits), kAutoLockTexts); });
-    if (passed) display_.SetLine(6, kAutoProgramPass);
+        step(4, [&](int l) { return BlockStep(l, Command("0C0000"), kVerifyTexts); }) && step(5, [&](int l) {
+            return SingleReply(l, Command("03" + workspace_.CurLockBits), kAutoLockTexts);
+        });
+    if (passed)
+        display_.SetLine(6, kAutoProgramPass);
     return passed;
 }
 

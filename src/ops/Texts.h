@@ -47,12 +47,12 @@ inline constexpr SingleReplyTexts kLock3Texts{"Lock1,2,3.", "Lock1,2,3.Time-Out"
 inline constexpr SingleReplyTexts kAutoLockTexts{"Lock......", "Lock......Time-Out", "Lock..........Fail",
                                                  "Lock..........Pass", "Lock.........Error"};
 
-inline constexpr BlockTexts kProgramTexts{"Program...",         "Program.......",     "Program..Fail:",
-                                          "Program...Time-Out", "Program......Break", "Program......Error",
-                                          "Program.......Pass"};
-inline constexpr BlockTexts kVerifyTexts{"Verify....",         "Verify........",     "Verify...Fail:",
-                                         "Verify....Time-Out", "Verify.......Break", "Verify.......Error",
-                                         "Verify........Pass"};
+inline constexpr BlockTexts kProgramTexts{
+    "Program...",         "Program.......",     "Program..Fail:",    "Program...Time-Out",
+    "Program......Break", "Program......Error", "Program.......Pass"};
+inline constexpr BlockTexts kVerifyTexts{
+    "Verify....",         "Verify........",     "Verify...Fail:",    "Verify....Time-Out",
+    "Verify.......Break", "Verify.......Error", "Verify........Pass"};
 
 struct ReadTexts {
     std::string_view wait;
@@ -73,15 +73,16 @@ constexpr bool Widths(const SingleReplyTexts& t) {
            t.error.size() == 18;
 }
 constexpr bool Widths(const BlockTexts& t) {
-    return t.wait.size() == 10 && t.progress.size() == 14 && t.failPrefix.size() == 14 && t.timeOut.size() == 18 &&
-           t.brk.size() == 18 && t.error.size() == 18 && t.pass.size() == 18;
+    return t.wait.size() == 10 && t.progress.size() == 14 && t.failPrefix.size() == 14 &&
+           t.timeOut.size() == 18 && t.brk.size() == 18 && t.error.size() == 18 && t.pass.size() == 18;
 }
 }  // namespace detail
 static_assert(detail::Widths(kEraseTexts) && detail::Widths(kBlankTexts) && detail::Widths(kLock1Texts) &&
               detail::Widths(kLock2Texts) && detail::Widths(kLock3Texts) && detail::Widths(kAutoLockTexts));
 static_assert(detail::Widths(kProgramTexts) && detail::Widths(kVerifyTexts));
-static_assert(kReadTexts.wait.size() == 10 && kReadTexts.progress.size() == 14 && kReadTexts.pass.size() == 18 &&
-              kReadTexts.checksumError.size() == 18 && kReadTexts.brk.size() == 18);
+static_assert(kReadTexts.wait.size() == 10 && kReadTexts.progress.size() == 14 &&
+              kReadTexts.pass.size() == 18 && kReadTexts.checksumError.size() == 18 &&
+              kReadTexts.brk.size() == 18);
 static_assert(kCommandAbort.size() == 18 && kAutoProgramPass.size() == 18 && kNoCommandSelect.size() == 18);
 
 // The device operations, in Device-menu order.
@@ -90,15 +91,24 @@ enum class Operation { Erase, Blank, Program, Verify, Lock1, Lock2, Lock3, Read,
 // The title each operation shows while it runs.
 constexpr std::string_view OperationTitle(Operation op) {
     switch (op) {
-        case Operation::Erase: return "   Erase Device   ";
-        case Operation::Blank: return "Blank Check Device";
-        case Operation::Program: return "  Program Device  ";
-        case Operation::Verify: return "  Verify Device   ";
-        case Operation::Lock1: return "Lock 1-Bit Device ";
-        case Operation::Lock2: return "Lock 2-Bit Device ";
-        case Operation::Lock3: return "Lock 3-Bit Device ";
-        case Operation::Read: return "   Read Device    ";
-        case Operation::Auto: return "   Auto Program   ";
+        case Operation::Erase:
+            return "   Erase Device   ";
+        case Operation::Blank:
+            return "Blank Check Device";
+        case Operation::Program:
+            return "  Program Device  ";
+        case Operation::Verify:
+            return "  Verify Device   ";
+        case Operation::Lock1:
+            return "Lock 1-Bit Device ";
+        case Operation::Lock2:
+            return "Lock 2-Bit Device ";
+        case Operation::Lock3:
+            return "Lock 3-Bit Device ";
+        case Operation::Read:
+            return "   Read Device    ";
+        case Operation::Auto:
+            return "   Auto Program   ";
     }
     return {};
 }

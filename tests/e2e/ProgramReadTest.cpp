@@ -29,7 +29,8 @@ TEST(EndToEnd, ProgramThenReadAFullAT89C55) {
     ws.Buffer.HexBuffer.fill(0x00);
     ASSERT_TRUE(line.RunOnce(Operation::Read)) << line.display.Line(1);
     EXPECT_EQ(line.display.lastShown[0], "Read..........Pass");
-    for (std::size_t a = 0; a <= 0x4FFF; ++a) ASSERT_EQ(ws.Buffer.HexBuffer[a], programmed[a]) << a;
+    for (std::size_t a = 0; a <= 0x4FFF; ++a)
+        ASSERT_EQ(ws.Buffer.HexBuffer[a], programmed[a]) << a;
     EXPECT_EQ(ws.Buffer_End, "4FFFH");
     EXPECT_EQ(line.session.PassTotal(), 2);
     EXPECT_EQ(line.session.FailTotal(), 0);

@@ -33,10 +33,12 @@ public:
     // Serves the pty, opens it and identifies the programmer.
     void Connect() {
         pty.Start();
-        if (!wire.Open(pty.Path())) throw std::runtime_error("cannot open " + pty.Path() + ": " + wire.ErrorText());
+        if (!wire.Open(pty.Path()))
+            throw std::runtime_error("cannot open " + pty.Path() + ": " + wire.ErrorText());
         session.AttachWire(&wire, pty.Path());
         session.ReadVersion();
-        if (!session.HardwareFound()) throw std::runtime_error("no programmer on " + pty.Path());
+        if (!session.HardwareFound())
+            throw std::runtime_error("no programmer on " + pty.Path());
     }
 
     // One pass of `op`, then Exit; true when it passed.
@@ -44,7 +46,8 @@ public:
         bool passed = false;
         display.onPassEnded = [this, &passed](bool ok) {
             passed = ok;
-            if (ok) session.StopRunClick();
+            if (ok)
+                session.StopRunClick();
         };
         // Run is pressed once the operation waits for it (entering the run state clears requests).
         QTimer::singleShot(0, [this] { session.StartRunClick(); });

@@ -16,7 +16,8 @@ TEST(HexText, WritesUpperCaseDigits) {
     for (unsigned v = 0; v < 256; ++v) {
         const std::string s = HexByteToStr2(static_cast<std::uint8_t>(v));
         EXPECT_EQ(HexStr2ToByte(s), v);
-        for (char c : s) EXPECT_FALSE(c >= 'a' && c <= 'z') << s;
+        for (char c : s)
+            EXPECT_FALSE(c >= 'a' && c <= 'z') << s;
     }
 }
 

@@ -16,11 +16,15 @@ protected:
         wire.SetPeer([this, afterFrame, afterDc3, count = 0](std::uint8_t b) mutable {
             ++count;
             const std::string* reply = nullptr;
-            if (count == 13) reply = &afterFrame;  // CAN STX, 8 characters, ETX, two checksum characters
-            if (b == ctl::DC3 && count > 13) reply = &afterDc3;
-            if (reply == nullptr) return;
+            if (count == 13)
+                reply = &afterFrame;  // CAN STX, 8 characters, ETX, two checksum characters
+            if (b == ctl::DC3 && count > 13)
+                reply = &afterDc3;
+            if (reply == nullptr)
+                return;
             Millis t = clock.Now();
-            for (char c : *reply) wire.SendToPc(static_cast<std::uint8_t>(c), ++t);
+            for (char c : *reply)
+                wire.SendToPc(static_cast<std::uint8_t>(c), ++t);
         });
     }
 };
@@ -33,7 +37,8 @@ TEST_F(IdentifyTest, SuccessTranscriptAndCode) {
     EXPECT_EQ(id.code, "KV/01/0203");
     EXPECT_EQ(wire.SentBytes(), std::string("\x18\x02") + "0D000000\x03" + "10" + "\x13\x18");
     EXPECT_EQ(wire.ReceivedBytes(), "KV010203C7\x06");
-    EXPECT_EQ(host.Statuses(), (std::vector<std::string>{"Waiting to Initial Hardware", "Search Hardware On Com2 OK"}));
+    EXPECT_EQ(host.Statuses(),
+              (std::vector<std::string>{"Waiting to Initial Hardware", "Search Hardware On Com2 OK"}));
     EXPECT_TRUE(host.Boxes().empty());
 }
 
@@ -70,14 +75,15 @@ TEST_P(IdentifyFailure, ShowsHardwareNotFoundThenCan) {
     EXPECT_EQ(host.Status(), "Waiting to Initial Hardware");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IdentifyFailure,
-    ::testing::Values(FailCase{"Silence", "", "", false, 1500},
-                      FailCase{"WrongChecksum", "KV010203C6", "\x06", false, 10},
-                      FailCase{"NoAck", "KV010203C7", "\x15", true, 11},
-                      FailCase{"SilentAfterDc3", "KV010203C7", "", true, 10 + 1500},
-                      FailCase{"ShortCode", "KV0102", "", false, 6 + 1500}),
-    [](const ::testing::TestParamInfo<FailCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, IdentifyFailure,
+                         ::testing::Values(FailCase{"Silence", "", "", false, 1500},
+                                           FailCase{"WrongChecksum", "KV010203C6", "\x06", false, 10},
+                                           FailCase{"NoAck", "KV010203C7", "\x15", true, 11},
+                                           FailCase{"SilentAfterDc3", "KV010203C7", "", true, 10 + 1500},
+                                           FailCase{"ShortCode", "KV0102", "", false, 6 + 1500}),
+                         [](const ::testing::TestParamInfo<FailCase>& p) {
+                             return std::string(p.param.name);
+                         });
 
 TEST(PortNames, ComPortsMapToTheFirstFourSerialPorts) {
     EXPECT_EQ(ComNumber("Com1"), 1);

@@ -121,7 +121,8 @@ TEST_F(SendTest, FrameGoesOutInOrderWithPauseAndDiscards) {
 
 TEST_F(SendTest, ReplyArrivingDuringThePauseIsDropped) {
     wire.SetPeer([this](std::uint8_t b) {
-        if (b == ctl::CAN) wire.SendToPc('?', clock.Now() + 10);
+        if (b == ctl::CAN)
+            wire.SendToPc('?', clock.Now() + 10);
     });
     link.SendCommand("05000001");
     EXPECT_FALSE(wire.CharReady());

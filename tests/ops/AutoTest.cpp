@@ -9,7 +9,8 @@ class AutoTest : public SessionFixture {
 protected:
     void SetUp() override {
         Choose("AT89C51");
-        for (std::size_t a = 0; a < 0x1000; ++a) Buffer()[a] = static_cast<std::uint8_t>(a);
+        for (std::size_t a = 0; a < 0x1000; ++a)
+            Buffer()[a] = static_cast<std::uint8_t>(a);
         bench.programmer.Chip("03").Fill(0x00);  // a used chip: erase must really happen
     }
 };
@@ -28,7 +29,8 @@ TEST_F(AutoTest, PassingSequenceShowsEveryStepAndSendsOneEnq) {
     EXPECT_EQ(session.PassTotal(), 1);
     EXPECT_EQ(Commands(),
               (std::vector<std::string>{"05000003", "0A0FFF03", "01000003", "0C000003", "03000303"}));
-    EXPECT_EQ(bench.programmer.Chip("03").Memory()[0x0FFF], 0xFF);  // as written; a locked chip reads back 00h
+    EXPECT_EQ(bench.programmer.Chip("03").Memory()[0x0FFF],
+              0xFF);  // as written; a locked chip reads back 00h
     EXPECT_EQ(bench.programmer.Chip("03").LockLevel(), 3);
 }
 
@@ -46,7 +48,9 @@ struct AutoFailure {
     const char* text;
     std::size_t commandsSent;
 };
-void PrintTo(const AutoFailure& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AutoFailure& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AutoFailureRow : public AutoTest, public ::testing::WithParamInterface<AutoFailure> {};
 
@@ -57,10 +61,12 @@ TEST_P(AutoFailureRow, StopsAtTheFailingStepAndSendsNothingAfter) {
 
     const char* passTexts[] = {"Erase.........Pass", "Blank.........Pass", "Program.......Pass",
                                "Verify........Pass", "Lock..........Pass"};
-    for (int line = 1; line < c.failedLine; ++line) EXPECT_EQ(display.Line(line), passTexts[line - 1]);
+    for (int line = 1; line < c.failedLine; ++line)
+        EXPECT_EQ(display.Line(line), passTexts[line - 1]);
     EXPECT_EQ(display.Line(c.failedLine), c.text);
     EXPECT_EQ(display.Line(c.failedLine + 1), "Command......Abort");
-    for (int line = c.failedLine + 2; line <= 6; ++line) EXPECT_EQ(display.Line(line), "") << line;
+    for (int line = c.failedLine + 2; line <= 6; ++line)
+        EXPECT_EQ(display.Line(line), "") << line;
     EXPECT_EQ(Commands().size(), c.commandsSent);
     EXPECT_EQ(session.FailTotal(), 1);
     EXPECT_EQ(CountSent(ctl::ENQ), 0);
@@ -72,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AutoFailure{"EraseSilent", sim::Silence({Exchange::Erase, 0}), 1, "Erase.....Time-Out", 1},
         AutoFailure{"BlankNak", sim::NakWith({Exchange::BlankCheck, 0}, ""), 2, "Blank.........Fail", 2},
-        AutoFailure{"BlankOtherByte", sim::ByteInstead({Exchange::BlankCheck, 0}, 0x41), 2, "Erase........Error", 2},
+        AutoFailure{"BlankOtherByte", sim::ByteInstead({Exchange::BlankCheck, 0}, 0x41), 2,
+                    "Erase........Error", 2},
         AutoFailure{"ProgramNak", sim::NakWith({Exchange::Program, 7}, "E1C0"), 3, "Program..Fail:E1C0", 3},
         AutoFailure{"VerifyNak", sim::NakWith({Exchange::Verify, 40}, "0A00"), 4, "Verify...Fail:0A00", 4},
         AutoFailure{"LockError", sim::ByteInstead({Exchange::Lock, 0}, 'L'), 5, "Lock.........Error", 5},

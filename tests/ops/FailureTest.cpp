@@ -16,7 +16,9 @@ struct FailureCase {
     Millis stopAt = -1;  // when Stop is pressed (answered Yes); -1: never
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FailureRow : public SessionFixture, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -42,32 +44,41 @@ TEST_P(FailureRow, ShowsItsTextsAbortsAndCountsOneFailure) {
     if (c.gapMs >= 0) {
         const auto& log = bench.wire.Log();
         Millis lastByte = 0;
-        for (std::size_t i = 0; i + 3 < log.size(); ++i) lastByte = log[i].at;
+        for (std::size_t i = 0; i + 3 < log.size(); ++i)
+            lastByte = log[i].at;
         EXPECT_EQ(log.back().at - lastByte, c.gapMs);
     }
 }
 
 const FailureCase kSingleReplyRows[] = {
-    {"EraseNak", "AT89C51", Operation::Erase, sim::NakWith({Exchange::Erase, 0}, ""), "Erase.........Fail", 0},
-    {"EraseSilence", "AT89C51", Operation::Erase, sim::Silence({Exchange::Erase, 0}), "Erase.....Time-Out", 15000},
+    {"EraseNak", "AT89C51", Operation::Erase, sim::NakWith({Exchange::Erase, 0}, ""), "Erase.........Fail",
+     0},
+    {"EraseSilence", "AT89C51", Operation::Erase, sim::Silence({Exchange::Erase, 0}), "Erase.....Time-Out",
+     15000},
     {"EraseOtherByte", "AT89C51", Operation::Erase, sim::ByteInstead({Exchange::Erase, 0}, 0x41),
      "Erase........Error", 0},
     {"BlankOtherByteShowsEraseError", "AT89C51", Operation::Blank,
      sim::ByteInstead({Exchange::BlankCheck, 0}, 0x41), "Erase........Error", 0},
-    {"BlankNak", "AT89C51", Operation::Blank, sim::NakWith({Exchange::BlankCheck, 0}, ""), "Blank.........Fail", 0},
-    {"BlankSilence", "AT89C51", Operation::Blank, sim::Silence({Exchange::BlankCheck, 0}), "Blank.....Time-Out",
+    {"BlankNak", "AT89C51", Operation::Blank, sim::NakWith({Exchange::BlankCheck, 0}, ""),
+     "Blank.........Fail", 0},
+    {"BlankSilence", "AT89C51", Operation::Blank, sim::Silence({Exchange::BlankCheck, 0}),
+     "Blank.....Time-Out", 15000},
+    {"Lock1Silence", "AT89C51", Operation::Lock1, sim::Silence({Exchange::Lock, 0}), "Lock1.....Time-Out",
      15000},
-    {"Lock1Silence", "AT89C51", Operation::Lock1, sim::Silence({Exchange::Lock, 0}), "Lock1.....Time-Out", 15000},
-    {"Lock2Nak", "AT89C2051", Operation::Lock2, sim::NakWith({Exchange::Lock, 0}, ""), "Lock1,2.......Fail", 0},
+    {"Lock2Nak", "AT89C2051", Operation::Lock2, sim::NakWith({Exchange::Lock, 0}, ""), "Lock1,2.......Fail",
+     0},
     {"Lock2OtherByte", "AT89C2051", Operation::Lock2, sim::ByteInstead({Exchange::Lock, 0}, 0x13),
      "Lock1,2......Error", 0},
     {"Lock3Nak", "AT89C51", Operation::Lock3, sim::NakWith({Exchange::Lock, 0}, ""), "Lock1,2,3.....Fail", 0},
-    {"EraseStopYes", "AT89C51", Operation::Erase, sim::Silence({Exchange::Erase, 0}), "Erase.....Time-Out", -1,
-     3000},
-    {"Lock3StopYes", "AT89C51", Operation::Lock3, sim::Silence({Exchange::Lock, 0}), "Lock1,2,3.Time-Out", -1, 500},
+    {"EraseStopYes", "AT89C51", Operation::Erase, sim::Silence({Exchange::Erase, 0}), "Erase.....Time-Out",
+     -1, 3000},
+    {"Lock3StopYes", "AT89C51", Operation::Lock3, sim::Silence({Exchange::Lock, 0}), "Lock1,2,3.Time-Out", -1,
+     500},
 };
 INSTANTIATE_TEST_SUITE_P(SingleReply, FailureRow, ::testing::ValuesIn(kSingleReplyRows),
-                         [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+                         [](const ::testing::TestParamInfo<FailureCase>& p) {
+                             return std::string(p.param.name);
+                         });
 
 // AT89C1051: 16 blocks; reply n of program and verify is the DC1 after n blocks, so reply 16 is
 // the end request.
@@ -88,40 +99,45 @@ const FailureCase kBlockRows[] = {
      "Program..Fail:0123", 0},
     {"SilentVerdict", "AT89C1051", Operation::Program, sim::Silence({Exchange::Program, kVerdict}),
      "Program...Time-Out", 1500},
-    {"OtherByteVerdict", "AT89C1051", Operation::Program, sim::ByteInstead({Exchange::Program, kVerdict}, 'x'),
-     "Program......Error", 0},
-    {"ProgramStopYes", "AT89C1051", Operation::Program, sim::Silence({Exchange::Program, 8}), "Program......Break",
-     -1, 800},
-    {"VerifyNak", "AT89C2051", Operation::Verify, sim::NakWith({Exchange::Verify, 3}, "E013"), "Verify...Fail:E013",
-     0},
-    {"VerifySilence", "AT89C2051", Operation::Verify, sim::Silence({Exchange::Verify, 0}), "Verify....Time-Out",
-     1500},
-    {"VerifyAckAtEndRequest", "AT89C2051", Operation::Verify, sim::ByteInstead({Exchange::Verify, 32}, ctl::ACK),
-     "Verify.......Error", 0},
-    {"VerifyStopYes", "AT89C2051", Operation::Verify, sim::Silence({Exchange::Verify, 2}), "Verify.......Break", -1,
-     200},
+    {"OtherByteVerdict", "AT89C1051", Operation::Program,
+     sim::ByteInstead({Exchange::Program, kVerdict}, 'x'), "Program......Error", 0},
+    {"ProgramStopYes", "AT89C1051", Operation::Program, sim::Silence({Exchange::Program, 8}),
+     "Program......Break", -1, 800},
+    {"VerifyNak", "AT89C2051", Operation::Verify, sim::NakWith({Exchange::Verify, 3}, "E013"),
+     "Verify...Fail:E013", 0},
+    {"VerifySilence", "AT89C2051", Operation::Verify, sim::Silence({Exchange::Verify, 0}),
+     "Verify....Time-Out", 1500},
+    {"VerifyAckAtEndRequest", "AT89C2051", Operation::Verify,
+     sim::ByteInstead({Exchange::Verify, 32}, ctl::ACK), "Verify.......Error", 0},
+    {"VerifyStopYes", "AT89C2051", Operation::Verify, sim::Silence({Exchange::Verify, 2}),
+     "Verify.......Break", -1, 200},
 };
 INSTANTIATE_TEST_SUITE_P(Blocks, FailureRow, ::testing::ValuesIn(kBlockRows),
-                         [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+                         [](const ::testing::TestParamInfo<FailureCase>& p) {
+                             return std::string(p.param.name);
+                         });
 
 // Reply n of a read is data block n.
 const FailureCase kReadRows[] = {
-    {"NonHexCharacter", "AT89C1051", Operation::Read, sim::NonHexAt({Exchange::Read, 2}, 10), "Read.........Error",
-     0},
+    {"NonHexCharacter", "AT89C1051", Operation::Read, sim::NonHexAt({Exchange::Read, 2}, 10),
+     "Read.........Error", 0},
     {"WrongBlockChecksum", "AT89C1051", Operation::Read, sim::WrongChecksum({Exchange::Read, 1}),
      "ReadChecksum Error", 0},
     {"SilenceInsteadOfFirstBlock", "AT89C1051", Operation::Read, sim::Silence({Exchange::Read, 0}),
      "Read......Time-Out", 1500},
-    {"NakVerdict", "AT89C1051", Operation::Read, sim::NakWith({Exchange::Read, kVerdict}, ""), "Read.........Error",
-     0},
+    {"NakVerdict", "AT89C1051", Operation::Read, sim::NakWith({Exchange::Read, kVerdict}, ""),
+     "Read.........Error", 0},
     {"OtherVerdict", "AT89C1051", Operation::Read, sim::ByteInstead({Exchange::Read, kVerdict}, ctl::DC1),
      "Read.........Error", 0},
-    {"SilentVerdict", "AT89C1051", Operation::Read, sim::Silence({Exchange::Read, kVerdict}), "Read......Time-Out",
-     1500},
-    {"ReadStopYes", "AT89C1051", Operation::Read, sim::Silence({Exchange::Read, 4}), "Read.........Break", -1, 300},
+    {"SilentVerdict", "AT89C1051", Operation::Read, sim::Silence({Exchange::Read, kVerdict}),
+     "Read......Time-Out", 1500},
+    {"ReadStopYes", "AT89C1051", Operation::Read, sim::Silence({Exchange::Read, 4}), "Read.........Break", -1,
+     300},
 };
 INSTANTIATE_TEST_SUITE_P(Read, FailureRow, ::testing::ValuesIn(kReadRows),
-                         [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+                         [](const ::testing::TestParamInfo<FailureCase>& p) {
+                             return std::string(p.param.name);
+                         });
 
 class FailureTest : public SessionFixture {};
 

@@ -22,7 +22,8 @@ TEST_P(RandomFaultSchedule, OperationKeepsItsPromises) {
     const Operation op = ops[rng() % std::size(ops)];
     const char* part = parts[rng() % std::size(parts)];
     Choose(part);
-    for (std::size_t a = 0; a < 0x1000; ++a) Buffer()[a] = static_cast<std::uint8_t>(rng());
+    for (std::size_t a = 0; a < 0x1000; ++a)
+        Buffer()[a] = static_cast<std::uint8_t>(rng());
     bench.programmer.Faults() = sim::RandomFaultPlan(seed);
     if (rng() % 4 == 0) {
         bench.clock.After(static_cast<Millis>(rng() % 3000), [this] { session.StopRunClick(); });
@@ -48,8 +49,10 @@ TEST_P(RandomFaultSchedule, OperationKeepsItsPromises) {
         std::uint8_t lastReceived = 0;
         bool enqSeen = false;
         for (const auto& e : log) {
-            if (e.kind == sim::LineEvent::Kind::Received && !enqSeen) lastReceived = e.byte;
-            if (e.kind == sim::LineEvent::Kind::Sent && e.byte == ctl::ENQ) enqSeen = true;
+            if (e.kind == sim::LineEvent::Kind::Received && !enqSeen)
+                lastReceived = e.byte;
+            if (e.kind == sim::LineEvent::Kind::Sent && e.byte == ctl::ENQ)
+                enqSeen = true;
         }
         EXPECT_TRUE(enqSeen);
         EXPECT_EQ(lastReceived, ctl::ACK);

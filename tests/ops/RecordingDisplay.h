@@ -19,8 +19,10 @@ public:
     void SetLine(int line, std::string_view text) override {
         lines.at(static_cast<std::size_t>(line - 1)) = std::string(text);
         ++lineWrites;
-        if (!text.empty()) lastShown.at(static_cast<std::size_t>(line - 1)) = std::string(text);
-        if (keepHistory) history.at(static_cast<std::size_t>(line - 1)).emplace_back(text);
+        if (!text.empty())
+            lastShown.at(static_cast<std::size_t>(line - 1)) = std::string(text);
+        if (keepHistory)
+            history.at(static_cast<std::size_t>(line - 1)).emplace_back(text);
     }
     void ShowGauge(std::uint16_t max) override {
         gaugeVisible = true;
@@ -37,7 +39,8 @@ public:
     void WorkspaceChanged() override { ++workspaceChanges; }
     void PassEnded(bool passed) override {
         passes.push_back(passed);
-        if (onPassEnded) onPassEnded(passed);
+        if (onPassEnded)
+            onPassEnded(passed);
     }
 
     std::string Line(int n) const { return lines.at(static_cast<std::size_t>(n - 1)); }

@@ -48,8 +48,8 @@ TEST_F(RunCycleTest, BlankCheckPassTranscript) {
     EXPECT_EQ(display.passText, "Success : 1");
     // The pass left the gauge full; Exit then returned the window to idle.
     EXPECT_EQ(display.progress, 0x0FFF);
-    EXPECT_EQ(display.states,
-              (std::vector<RunState>{RunState::WaitingForRun, RunState::Pass, RunState::WaitingForRun, RunState::Idle}));
+    EXPECT_EQ(display.states, (std::vector<RunState>{RunState::WaitingForRun, RunState::Pass,
+                                                     RunState::WaitingForRun, RunState::Idle}));
 }
 
 struct SingleCase {
@@ -67,11 +67,12 @@ TEST_P(SingleReplyPass, SendsItsCommandAndEnq) {
     EXPECT_EQ(display.lastShown[0], c.passText);
     EXPECT_EQ(session.PassTotal(), 1);
 }
-INSTANTIATE_TEST_SUITE_P(Cases, SingleReplyPass,
-                         ::testing::Values(SingleCase{"AT89C2051", Operation::Erase, "05000001", "Erase.........Pass"},
-                                           SingleCase{"AT89C51", Operation::Lock1, "03000103", "Lock1.........Pass"},
-                                           SingleCase{"AT89C2051", Operation::Lock2, "03000201", "Lock1,2.......Pass"},
-                                           SingleCase{"AT89C51", Operation::Lock3, "03000303", "Lock1,2,3.....Pass"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SingleReplyPass,
+    ::testing::Values(SingleCase{"AT89C2051", Operation::Erase, "05000001", "Erase.........Pass"},
+                      SingleCase{"AT89C51", Operation::Lock1, "03000103", "Lock1.........Pass"},
+                      SingleCase{"AT89C2051", Operation::Lock2, "03000201", "Lock1,2.......Pass"},
+                      SingleCase{"AT89C51", Operation::Lock3, "03000303", "Lock1,2,3.....Pass"}));
 
 TEST_F(RunCycleTest, ProgramSendsSixteenBlocksOfAnAllFFBuffer) {
     Choose("AT89C1051");
@@ -80,15 +81,18 @@ TEST_F(RunCycleTest, ProgramSendsSixteenBlocksOfAnAllFFBuffer) {
     Run(Operation::Program);
 
     std::string block;
-    for (int i = 0; i < 64; ++i) block += "FF";
+    for (int i = 0; i < 64; ++i)
+        block += "FF";
     block += "C0";
     std::string expected = "\x18" + FrameBody("01000001");
-    for (int i = 0; i < 16; ++i) expected += block;
+    for (int i = 0; i < 16; ++i)
+        expected += block;
     expected += "\x13\x05";  // DC3 to the DC1 after the last block, ENQ after the pass
     EXPECT_EQ(Sent(), expected);
     std::vector<std::string> line1;
     for (const auto& text : display.history[0]) {
-        if (!text.empty()) line1.push_back(text);
+        if (!text.empty())
+            line1.push_back(text);
     }
     ASSERT_GE(line1.size(), 2u);
     EXPECT_EQ(line1[line1.size() - 2], "Program.......03FF");
@@ -100,7 +104,8 @@ TEST_F(RunCycleTest, ProgramSendsSixteenBlocksOfAnAllFFBuffer) {
 
 TEST_F(RunCycleTest, ProgramThenVerifySendTheSameBlocks) {
     Choose("AT89C2051");
-    for (std::size_t a = 0; a < 0x800; ++a) Buffer()[a] = static_cast<std::uint8_t>(a * 7);
+    for (std::size_t a = 0; a < 0x800; ++a)
+        Buffer()[a] = static_cast<std::uint8_t>(a * 7);
     Run(Operation::Program);
     const std::string programSent = Sent();
     bench.wire.ClearLog();
@@ -116,14 +121,16 @@ TEST_F(RunCycleTest, ProgramThenVerifySendTheSameBlocks) {
 TEST_F(RunCycleTest, ReadOfA07FFPartAsksWith31Dc1AndOneDc3) {
     Choose("AT89C2051");
     sim::Chip& chip = bench.programmer.Chip("01");
-    for (std::size_t a = 0; a < 0x800; ++a) chip.Program(a, static_cast<std::uint8_t>(a ^ 0x5A));
+    for (std::size_t a = 0; a < 0x800; ++a)
+        chip.Program(a, static_cast<std::uint8_t>(a ^ 0x5A));
     session.GetWorkspace().SelectFileName = "old.hex";
     Run(Operation::Read);
 
     const std::string sent = Sent();
     EXPECT_EQ(sent, "\x18" + FrameBody("06000001") + std::string(31, '\x11') + "\x13\x05");
     EXPECT_EQ(display.lastShown[0], "Read..........Pass");
-    for (std::size_t a = 0; a < 0x800; ++a) ASSERT_EQ(Buffer()[a], static_cast<std::uint8_t>(a ^ 0x5A)) << a;
+    for (std::size_t a = 0; a < 0x800; ++a)
+        ASSERT_EQ(Buffer()[a], static_cast<std::uint8_t>(a ^ 0x5A)) << a;
     const Workspace& ws = session.GetWorkspace();
     EXPECT_EQ(ws.Buffer.BufferEndAddr, 0x07FF);
     EXPECT_EQ(ws.Buffer_End, "07FFH");
@@ -148,13 +155,13 @@ TEST_F(RunCycleTest, ThreeRunPressesMakeThreePassesAndThreeEnq) {
     Choose("AT89C51");
     int passesSeen = 0;
     Run(Operation::Erase, 3);
-    for (bool passed : display.passes) passesSeen += passed ? 1 : 0;
+    for (bool passed : display.passes)
+        passesSeen += passed ? 1 : 0;
     EXPECT_EQ(passesSeen, 3);
     EXPECT_EQ(CountSent(ctl::ENQ), 3);
     EXPECT_EQ(session.PassTotal(), 3);
     EXPECT_EQ(display.passText, "Success : 3");
-    EXPECT_EQ(Commands(),
-              (std::vector<std::string>{"05000003", "05000003", "05000003"}));
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"05000003", "05000003", "05000003"}));
 }
 
 TEST_F(RunCycleTest, ResetBetweenPassesKeepsTheLastTexts) {

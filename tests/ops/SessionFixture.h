@@ -37,7 +37,8 @@ protected:
     void Run(Operation op, int passes = 1) {
         int left = passes;
         display.onPassEnded = [this, &left](bool passed) {
-            if (!passed) return;
+            if (!passed)
+                return;
             if (--left > 0) {
                 session.StartRunClick();
             } else {
