@@ -21,7 +21,8 @@ Identification ReadVersion(Link& link, std::string_view portLabel) {
     link.SendCommand(kIdentifyCommand);
 
     auto fail = [&link, &host]() {
-        host.Message(MessageKind::Error, kHardwareNotFound);
+        // Cut short because the window is closing: nobody is left to read the box.
+        if (!link.Flags().ForceStop) host.Message(MessageKind::Error, kHardwareNotFound);
         link.SendByte(ctl::CAN);
         return Identification{};
     };

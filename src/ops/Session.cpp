@@ -32,6 +32,7 @@ void Session::ReadVersion() {
     const Identification id = kvqor::ReadVersion(link_, portLabel_);
     hardwareFound_ = id.found;
     qorCode_ = id.code;
+    flags_.ForceStop = false;  // a close that cut the identification short has been served
 }
 
 void Session::CheckQORClick() {
@@ -85,8 +86,12 @@ void Session::ResetCountClick() {
 }
 
 void Session::AbortForClose() {
-    if (state_ == RunState::WaitingForRun) flags_.ExitRequest = true;
-    if (state_ == RunState::Pass) flags_.ForceStop = true;
+    if (state_ == RunState::WaitingForRun) {
+        flags_.ExitRequest = true;
+    } else {
+        // A pass, or an identification (the only other exchange that waits): end its wait now.
+        flags_.ForceStop = true;
+    }
 }
 
 void Session::BeforeRun() {

@@ -50,7 +50,8 @@ public:
     void StartRunClick();
     void StopRunClick();
     void ResetCountClick();
-    // Ends a running operation as a confirmed stop would, without asking: for closing the window.
+    // Ends a running operation as a confirmed stop would, or a running identification at once,
+    // without asking: for closing the window. The closing CAN still goes out.
     void AbortForClose();
 
     RunState State() const { return state_; }

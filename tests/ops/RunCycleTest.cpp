@@ -205,6 +205,18 @@ TEST_F(RunCycleTest, ClosingTheWindowDuringAPassEndsItWithCan) {
     EXPECT_EQ(bench.wire.Log().back().at, closedAt);  // at once, without waiting for a time-out
 }
 
+TEST_F(RunCycleTest, ClosingTheWindowDuringAnIdentificationEndsItAtOnce) {
+    bench.programmer.Faults().Add(sim::Silence({sim::Exchange::Identify, 0}));
+    const Millis start = bench.clock.Now();
+    bench.clock.After(300, [this] { session.AbortForClose(); });
+    session.ReadVersion();
+    EXPECT_FALSE(session.HardwareFound());
+    EXPECT_EQ(bench.clock.Now(), start + 300);
+    EXPECT_TRUE(bench.host.Boxes().empty());
+    EXPECT_EQ(Sent().back(), static_cast<char>(ctl::CAN));
+    EXPECT_FALSE(session.Flags().ForceStop);
+}
+
 TEST_F(RunCycleTest, ClosingTheWindowWhileWaitingForRunIsAnExit) {
     Choose("AT89C51");
     bench.clock.After(10, [this] { session.AbortForClose(); });
