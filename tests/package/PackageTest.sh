@@ -129,6 +129,12 @@ check "kvqor --version" test "$("$bin/kvqor" --version)" = "kvqor $version"
 help=$("$bin/kvqor" --help)
 grep -qx "User guide: $root/usr/share/kvqor/QORWIN1.html" <<<"$help" ||
   fail "the installed kvqor does not find its guide: $help"
+# The window starts from the installed tree and keeps running until it is told to stop.
+set +e
+timeout -s TERM 3 "$bin/kvqor" >"$work/kvqor.log" 2>&1
+status=$?
+set -e
+[ "$status" -eq 124 ] || fail "the installed kvqor did not keep running (status $status): $(cat "$work/kvqor.log")"
 check "kvqor-sim --version" test "$("$bin/kvqor-sim" --version)" = "kvqor-sim $version"
 "$bin/kvqor-sim" --help | grep -q '^Usage: kvqor-sim' || fail "kvqor-sim --help"
 
