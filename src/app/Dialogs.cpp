@@ -1,5 +1,6 @@
 #include "app/Dialogs.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -23,16 +24,25 @@ QString DialogFilter(const QString& filter) {
     return filter.left(bar) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+QWidget* QtDialogs::Owner() const {
+    // A box raised inside a modal window of the program (the fuse window's stop question and its
+    // "Write Fuse Error") belongs to that window: it opens over it and hands the focus back to it.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return parent_;
+}
+
 void QtDialogs::Message(MessageKind kind, const QString& text) {
+    QWidget* parent = Owner();
     switch (kind) {
         case MessageKind::Error:
-            QMessageBox::critical(parent_, QStringLiteral("Error"), text);
+            QMessageBox::critical(parent, QStringLiteral("Error"), text);
             return;
         case MessageKind::Warning:
-            QMessageBox::warning(parent_, QStringLiteral("Warning"), text);
+            QMessageBox::warning(parent, QStringLiteral("Warning"), text);
             return;
         case MessageKind::Plain: {
-            QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent_);
+            QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
             box.exec();
             return;
         }
@@ -40,7 +50,7 @@ void QtDialogs::Message(MessageKind kind, const QString& text) {
 }
 
 bool QtDialogs::Confirm(const QString& text) {
-    return QMessageBox::question(parent_, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(Owner(), QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 

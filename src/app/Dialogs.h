@@ -63,6 +63,9 @@ public:
     bool OpenInViewer(const QString& path) override;
 
 private:
+    // The window the boxes belong to: the modal window open now, else the main window.
+    QWidget* Owner() const;
+
     QWidget* parent_;
 };
 

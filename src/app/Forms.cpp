@@ -27,7 +27,7 @@ Forms CreateForms(Dialogs& dialogs, WindowHost* host, PortOpener* ports) {
     f.QORForm = new TQORForm(dialogs, host, ports);
     f.AboutBox = new TAboutBox(f.QORForm);
     f.EditForm = new TEditForm(f.QORForm);
-    f.FuseForm = new TFuseForm(f.QORForm);
+    f.FuseForm = new TFuseForm(f.QORForm->GetSession().GetLink(), f.QORForm);
     f.AdapterForm = new TAdapterForm(f.QORForm);
     f.QORForm->SetWindows(f.AboutBox, f.EditForm, f.FuseForm, f.AdapterForm);
     return f;

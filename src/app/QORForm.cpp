@@ -591,13 +591,10 @@ void TQORForm::StopRunClick() {
 }
 
 void TQORForm::FuseClick() {
-    if (!session_->HardwareFound()) {
-        dialogs_.Message(MessageKind::Plain, ToQString(kComportNotConnect));
-    } else if (GetWorkspace().IsEnabled(DeviceEntry::Fuse)) {
-        if (fuseForm_)
-            dialogs_.ShowModal(*fuseForm_);
-    } else {
-        dialogs_.Message(MessageKind::Plain, kNotFuseOnDevice);
+    const Workspace& ws = GetWorkspace();
+    if (kvqor::FuseClick(host_, session_->HardwareFound(), ws.IsEnabled(DeviceEntry::Fuse)) && fuseForm_) {
+        fuseForm_->SetPart(ws.CurName, ws.CurCode);
+        dialogs_.ShowModal(*fuseForm_);
     }
     ResetCount->setFocus();
 }

@@ -35,7 +35,6 @@ inline const QString kHelpFileName = QStringLiteral("QORWIN1.html");
 inline const QString kOpenFilter = QStringLiteral("All Hex  Files (*.Hex,*.Rom)|*.HEX;*.ROM");
 inline const QString kSaveFilter = QStringLiteral("All Hex  Files (*.Hex)|*.Hex");
 inline const QString kOverwriteQuestion = QStringLiteral("Do you want to overwrite?");
-inline const QString kNotFuseOnDevice = QStringLiteral("Not Fuse on Device");
 
 // A drop-down box that tells before its list opens, so the list can be brought up to date.
 class ListBox : public QComboBox {

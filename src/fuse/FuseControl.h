@@ -48,7 +48,6 @@ inline constexpr std::string_view kProgramFuseComplete = "Program Fuse Complete"
 inline constexpr std::string_view kVerifyFuseError = "Verify Fuse Error";
 inline constexpr std::string_view kWriteFuseError = "Write Fuse Error";
 
-inline constexpr std::string_view kComportNotConnect = "Comport Not Connect";
 inline constexpr std::string_view kNotFuseOnDevice = "Not Fuse on Device";
 
 // The main window's Fuse command, up to showing the window: without an identified programmer the

@@ -22,6 +22,8 @@ inline constexpr Millis kFramePauseMs = 100;    // pause after the CAN that star
 
 inline constexpr std::string_view kStopQuestion = "Do you want to Stop Command..?";
 inline constexpr std::string_view kComportNotFound = "Comport Not Found";
+// Every command that talks to the programmer refuses with this until it has been identified.
+inline constexpr std::string_view kComportNotConnect = "Comport Not Connect";
 
 enum class TraceDirection { Sent, Received };
 using TraceSink = std::function<void(TraceDirection, std::uint8_t, Millis)>;

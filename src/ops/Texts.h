@@ -31,7 +31,6 @@ struct BlockTexts {
 inline constexpr std::string_view kCommandAbort = "Command......Abort";
 inline constexpr std::string_view kAutoProgramPass = "Auto Program..Pass";
 inline constexpr std::string_view kNoCommandSelect = "No Command Select?";
-inline constexpr std::string_view kComportNotConnect = "Comport Not Connect";
 
 inline constexpr SingleReplyTexts kEraseTexts{"Erase.....", "Erase.....Time-Out", "Erase.........Fail",
                                               "Erase.........Pass", "Erase........Error"};

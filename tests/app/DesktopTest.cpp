@@ -6,17 +6,32 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "AppTestSupport.h"
 #include "app/Forms.h"
+#include "app/FuseForm.h"
 #include "app/QORForm.h"
+#include "device/Catalogue.h"
 
 using namespace kvqor;
 using namespace kvqor::app;
 using namespace kvqor::app::test;
+
+namespace {
+
+// Boxes answered from the script, the program's own windows shown for real (exec).
+struct ModalDialogs : ScriptedDialogs {
+    void ShowModal(QDialog& window) override {
+        shown << window.objectName();
+        window.exec();
+    }
+};
+
+}  // namespace
 
 class DesktopTest : public QObject {
     Q_OBJECT
@@ -58,6 +73,64 @@ private slots:
         QCOMPARE(form.findChild<QLabel*>("FailCount")->text(), QStringLiteral("Failure : 0"));
         QVERIFY(took.elapsed() < 10000);
         delete forms.QORForm;
+    }
+
+    void FuseWindowReadsInItsOwnModalLoop() {
+        ModalDialogs dialogs;
+        const Forms forms = CreateForms(dialogs);
+        TQORForm& form = *forms.QORForm;
+        auto* port = form.findChild<QComboBox*>("SelectComPort");
+        port->setCurrentIndex(port->count() - 1);
+        form.SelectComPortChange(port->count() - 1);
+        form.SelectDeviceChange(static_cast<int>(*FindDevice("AT89S53")));
+
+        // The operator: Exit once the opening reads are over.
+        auto* result = forms.FuseForm->findChild<QLabel*>("FuseResult");
+        auto* exit = forms.FuseForm->findChild<QPushButton*>("CancleFuse");
+        QString titleWhileOpen;
+        QTimer operatorHand;
+        operatorHand.setInterval(20);
+        QElapsedTimer took;
+        took.start();
+        connect(&operatorHand, &QTimer::timeout, [&] {
+            if (result->text() == QStringLiteral("Read Fuse Complete") || took.elapsed() > 10000) {
+                titleWhileOpen = forms.FuseForm->windowTitle();
+                exit->click();
+            }
+        });
+        operatorHand.start();
+        form.FuseClick();
+        operatorHand.stop();
+
+        QCOMPARE(dialogs.shown, QStringList{"FuseForm"});
+        QCOMPARE(titleWhileOpen, QStringLiteral("Display & Program Fuse...AT89S53"));
+        QCOMPARE(forms.FuseForm->findChild<QLineEdit*>("DisplayLock3")->text(),
+                 QStringLiteral("Disable(Erase)"));
+        QVERIFY(!forms.FuseForm->isVisible());
+        QVERIFY(dialogs.boxes.empty());
+        delete forms.QORForm;
+    }
+
+    void BoxesRaisedInAModalWindowBelongToIt() {
+        QWidget main;
+        QtDialogs dialogs(&main);
+        QWidget* owner = nullptr;
+        auto answer = [&owner] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                owner = box->parentWidget();
+                box->done(QMessageBox::Ok);
+            }
+        };
+        QTimer::singleShot(0, answer);
+        dialogs.Message(MessageKind::Error, QStringLiteral("Write Fuse Error"));
+        QCOMPARE(owner, &main);
+
+        QDialog window(&main);
+        window.setWindowModality(Qt::ApplicationModal);
+        window.show();
+        QTimer::singleShot(0, answer);
+        dialogs.Message(MessageKind::Error, QStringLiteral("Write Fuse Error"));
+        QCOMPARE(owner, static_cast<QWidget*>(&window));
     }
 };
 

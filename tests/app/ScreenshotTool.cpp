@@ -1,6 +1,6 @@
 // Takes the README's pictures on a real display (run it under xvfb-run): the main window after a
-// passing Auto against the simulated programmer, and the buffer viewer. The session runs on the
-// virtual clock, so the pictures come out the same every time.
+// passing Auto against the simulated programmer, the buffer viewer and the fuse window. The
+// session runs on the virtual clock, so the pictures come out the same every time.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" kvqor-screenshots docs/
 
@@ -15,6 +15,8 @@
 
 #include "SimBench.h"
 #include "app/EditForm.h"
+#include "app/FuseForm.h"
+#include "device/Catalogue.h"
 
 using namespace kvqor;
 using namespace kvqor::app;
@@ -80,7 +82,21 @@ int main(int argc, char* argv[]) {
     const bool viewerTaken = Snap(*forms.EditForm, out.filePath(QStringLiteral("buffer-viewer.png")));
     forms.EditForm->hide();
 
-    std::printf("main window: %s, viewer: %s\n", mainTaken ? "saved" : "FAILED",
-                viewerTaken ? "saved" : "FAILED");
-    return mainTaken && viewerTaken ? 0 : 1;
+    // The fuse window of an AT90S2313 whose FSTRT fuse is erased and lock bit 1 programmed, as
+    // it stands after the opening read.
+    const int avr = static_cast<int>(*FindDevice("AT90S2313"));
+    deviceBox->setCurrentIndex(avr);
+    form.SelectDeviceChange(avr);
+    bench.programmer.Chip("06").WriteFuses(0x01);
+    bench.programmer.Chip("06").Lock(1);
+    bool fuseTaken = false;
+    dialogs.onShow = [&](QDialog& window) {
+        window.move(form.pos() + QPoint(80, 80));
+        fuseTaken = Snap(window, out.filePath(QStringLiteral("fuse-window.png")));
+    };
+    form.FuseClick();
+
+    std::printf("main window: %s, viewer: %s, fuse window: %s\n", mainTaken ? "saved" : "FAILED",
+                viewerTaken ? "saved" : "FAILED", fuseTaken ? "saved" : "FAILED");
+    return mainTaken && viewerTaken && fuseTaken ? 0 : 1;
 }
