@@ -13,13 +13,10 @@
 #include "app/Ports.h"
 #include "app/QORForm.h"
 #include "device/Workspace.h"
+#include "fuse/FuseControl.h"
 #include "link/Identify.h"
 #include "link/Link.h"
 #include "ops/Texts.h"
-
-// The fuse window's texts, gathered apart: its header and the run cycle's both name "Comport Not
-// Connect".
-std::vector<std::string> FuseWindowTexts();
 
 using namespace kvqor;
 
@@ -80,9 +77,18 @@ private slots:
                                    std::string(kFormatIntelHexError), std::string(kReadFileError),
                                    std::string(kSaveFileError), DataOverFFFFText(12), BadChecksumText(3)});
         // The fuse window.
-        const std::vector<std::string> fuse = FuseWindowTexts();
-        QVERIFY(fuse.size() > 20);
-        texts.insert(texts.end(), fuse.begin(), fuse.end());
+        for (const FuseReadTexts* t : {&kReadFuseTexts, &kReadLockTexts}) {
+            texts.insert(texts.end(), {std::string(t->waiting), std::string(t->timeOut),
+                                       std::string(t->error), std::string(t->complete)});
+        }
+        texts.insert(
+            texts.end(),
+            {std::string(kFuseTitlePrefix), std::string(kCancleCaption), std::string(kCanNotReadFuse),
+             std::string(kWaitingToWriteFuse), std::string(kProgramFuseTimeOut),
+             std::string(kProgramFuseError), std::string(kWaitingToVerifyFuse),
+             std::string(kProgramFuseComplete), std::string(kVerifyFuseError), std::string(kWriteFuseError),
+             std::string(kNotFuseOnDevice), std::string(kEnableProgram), std::string(kDisableErase),
+             std::string(kNotPresent), ChooseFuseFirstText("SPIEN")});
         // The window's own.
         for (const QString& t : {app::kSimulatedProgrammer, app::kOverwriteQuestion})
             texts.push_back(t.toStdString());
