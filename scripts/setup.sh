@@ -11,6 +11,7 @@ packages=(
   srecord
   xvfb xauth
   fonts-dejavu-core
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()

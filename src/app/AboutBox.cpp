@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Pictures.h"
+#include "app/ProgramInfo.h"
 
 namespace kvqor::app {
 
@@ -35,6 +36,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     big.setPointSizeF(big.pointSizeF() * 1.2);
     productName->setFont(big);
     version->setFont(big);
+    // The build's own version, the one kvqor --version prints.
+    auto* build = new QLabel(QStringLiteral("kvqor %1").arg(ProgramVersion()), panel);
+    build->setObjectName(QStringLiteral("ProgramVersion"));
 
     auto* copyright = new QLabel(QStringLiteral("Made by the kvqor developers"), panel);
     copyright->setObjectName(QStringLiteral("Copyright"));
@@ -48,8 +52,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     grid->addWidget(picture, 0, 0, 2, 1, Qt::AlignTop);
     grid->addWidget(productName, 0, 1);
     grid->addWidget(version, 1, 1);
-    grid->addWidget(copyright, 2, 0, 1, 2);
-    grid->addWidget(comments, 3, 0, 1, 2);
+    grid->addWidget(build, 2, 1);
+    grid->addWidget(copyright, 3, 0, 1, 2);
+    grid->addWidget(comments, 4, 0, 1, 2);
     grid->setHorizontalSpacing(16);
 
     okButton_ = new QPushButton(QStringLiteral("OK"), this);

@@ -16,7 +16,10 @@ namespace kvqor::app {
 void SetUpApplication() {
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setApplicationDisplayName(kApplicationTitle);
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(AboutPicture())));
+    // The installed icon when there is one, so the window matches its menu entry.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("kvqor"), QIcon(QPixmap::fromImage(AboutPicture()))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kvqor"));
 }
 
 Forms CreateForms(Dialogs& dialogs, WindowHost* host, PortOpener* ports) {

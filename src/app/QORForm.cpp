@@ -25,6 +25,7 @@
 #include "app/EditForm.h"
 #include "app/Fonts.h"
 #include "app/FuseForm.h"
+#include "app/ProgramInfo.h"
 #include "device/Catalogue.h"
 #include "link/PortName.h"
 #include "ops/Texts.h"
@@ -78,7 +79,7 @@ TQORForm::TQORForm(Dialogs& dialogs, WindowHost* host, PortOpener* ports, QWidge
       ownPorts_(ports ? nullptr : MakeDesktopPorts()),
       host_(host ? *host : *ownHost_),
       ports_(ports ? *ports : *ownPorts_),
-      helpFile_(QCoreApplication::applicationDirPath() + QLatin1Char('/') + kHelpFileName) {
+      helpFile_(FindHelpFile(QCoreApplication::applicationDirPath(), kHelpFileName)) {
     session_ = std::make_unique<Session>(host_, *this);
     setObjectName(QStringLiteral("QORForm"));
     setWindowTitle(kMainCaption);
