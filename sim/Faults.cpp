@@ -229,12 +229,12 @@ std::string Describe(const Fault& f) {
     return s;
 }
 
-std::optional<Fault> ParseFault(std::string_view spec, std::string& error) {
+std::optional<Fault> ParseFault(std::string_view faultText, std::string& error) {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
-        const std::size_t comma = spec.find(',', start);
+        const std::size_t comma = faultText.find(',', start);
         parts.push_back(
-            spec.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+            faultText.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (comma == std::string_view::npos)
             break;
         start = comma + 1;

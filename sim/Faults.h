@@ -100,7 +100,7 @@ AnswerShape ShapeAt(FaultPoint point);
 // Keys: at=EXCHANGE, reply=N|verdict, text=..., byte=HH (hex), after=N, ms=N or us=N, times=N,
 // skip=N. Kinds: silence, delay, nak, byte, garbage, badsum, nonhex, lower, drop.
 std::string Describe(const Fault& fault);
-std::optional<Fault> ParseFault(std::string_view spec, std::string& error);
+std::optional<Fault> ParseFault(std::string_view faultText, std::string& error);
 
 struct FiredFault {
     Fault fault;

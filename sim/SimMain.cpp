@@ -38,7 +38,7 @@ Prints the pseudo-terminal's path on standard output; open it as the serial port
   --lower-case          answer hex digits in lower case
   --report-in-verdict   program and verify take every block and report the first
                         failing cell after the transfer instead of at once
-  --fault SPEC          commit a fault; may be repeated. SPEC is a kind and keys:
+  --fault FAULT         commit a fault; may be repeated. FAULT is a kind and keys:
                           kinds: silence delay nak byte garbage badsum nonhex lower drop
                           keys:  at=identify|erase|blank|program|verify|read|lock|
                                     readfuse|readlock|writefuse|any

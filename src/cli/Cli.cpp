@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cli/CliOptions.h"
-#include "cli/JobSpec.h"
+#include "cli/JobRequest.h"
 #include "cli/PassLog.h"
 #include "cli/PortJob.h"
 #include "cli/Report.h"
@@ -58,7 +58,7 @@ int PrintDevices(CliEnvironment& env, bool json) {
     return 0;
 }
 
-int Dump(CliEnvironment& env, const JobSpec& job) {
+int Dump(CliEnvironment& env, const JobRequest& job) {
     std::ostream& out = env.Out();
     const std::vector<std::string> rows = job.workspace.ShowHexData();
     if (job.options.json) {
@@ -113,9 +113,9 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
 
     std::string error;
     auto isSimulator = [&env](std::string_view port) { return env.IsSimulatorPort(port); };
-    const std::unique_ptr<JobSpec> job = [&]() -> std::unique_ptr<JobSpec> {
+    const std::unique_ptr<JobRequest> job = [&]() -> std::unique_ptr<JobRequest> {
         auto prepared = PrepareJob(o, isSimulator, error);
-        return prepared ? std::make_unique<JobSpec>(std::move(*prepared)) : nullptr;
+        return prepared ? std::make_unique<JobRequest>(std::move(*prepared)) : nullptr;
     }();
     if (!job)
         return InputError(env, error);

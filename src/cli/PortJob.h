@@ -13,7 +13,7 @@
 #include <string>
 
 #include "cli/Console.h"
-#include "cli/JobSpec.h"
+#include "cli/JobRequest.h"
 #include "cli/PassLog.h"
 #include "cli/PortBackend.h"
 #include "cli/PortDisplay.h"
@@ -27,7 +27,7 @@ class FuseRun;
 
 // What every port of a run shares.
 struct RunShared {
-    const JobSpec& job;
+    const JobRequest& job;
     JobInfo info;
     Console& console;
     PassLog* log = nullptr;  // nullptr without --log

@@ -182,10 +182,10 @@ TEST(FaultText, BadSpecsAreRefusedWithAReason) {
         {"nak,colour=red", "unknown key 'colour'"},
         {"nak,at", "expected key=value, got 'at'"},
     };
-    for (const auto& [spec, reason] : bad) {
+    for (const auto& [faultText, reason] : bad) {
         std::string error;
-        EXPECT_FALSE(sim::ParseFault(spec, error).has_value()) << spec;
-        EXPECT_EQ(error.substr(0, reason.size()), reason) << spec;
+        EXPECT_FALSE(sim::ParseFault(faultText, error).has_value()) << faultText;
+        EXPECT_EQ(error.substr(0, reason.size()), reason) << faultText;
     }
 }
 

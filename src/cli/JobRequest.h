@@ -16,7 +16,7 @@
 
 namespace kvqor::cli {
 
-struct JobSpec {
+struct JobRequest {
     CliOptions options;
     std::optional<Operation> operation;  // for the device operations
     Workspace workspace;                 // part chosen, file loaded
@@ -42,7 +42,7 @@ std::vector<std::string> PortLabels(const std::vector<std::string>& ports,
 // Checks `options` (already parsed) and prepares the job. `isSimulator` tells the ports that open
 // a simulated programmer of their own each time, which may be named more than once. False with
 // the problem in `error`.
-std::optional<JobSpec> PrepareJob(const CliOptions& options,
+std::optional<JobRequest> PrepareJob(const CliOptions& options,
                                   const std::function<bool(std::string_view)>& isSimulator,
                                   std::string& error);
 

@@ -1,4 +1,4 @@
-#include "cli/JobSpec.h"
+#include "cli/JobRequest.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -190,10 +190,10 @@ std::vector<std::string> PortLabels(const std::vector<std::string>& ports,
     return labels;
 }
 
-std::optional<JobSpec> PrepareJob(const CliOptions& options,
+std::optional<JobRequest> PrepareJob(const CliOptions& options,
                                   const std::function<bool(std::string_view)>& isSimulator,
                                   std::string& error) {
-    JobSpec job;
+    JobRequest job;
     job.options = options;
     job.operation = OperationOf(options.command);
     Workspace& ws = job.workspace;
